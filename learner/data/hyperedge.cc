@@ -1,0 +1,113 @@
+#include "learner/data/hyperedge.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <ostream>
+#include <utility>
+
+#include "common/fatal.h"
+
+namespace hn {
+namespace {
+
+std::int32_t* allocateVertices(std::uint32_t count) {
+  // The byte size of the array must fit in 32 bits.
+  constexpr std::uint32_t kMaxCount =
+      std::numeric_limits<std::uint32_t>::max() / sizeof(std::int32_t);
+  if (count > kMaxCount) fatal("cannot allocate memory!!");
+  auto* array = new (std::nothrow) std::int32_t[count]();
+  if (array == nullptr) fatal("cannot allocate memory!!");
+  return array;
+}
+
+}  // namespace
+
+Hyperedge::Hyperedge(std::uint32_t count, const std::int32_t* source) {
+  assignVertices(count, source);
+}
+
+Hyperedge::Hyperedge(const Hyperedge& other) : weight(other.weight) {
+  assignVertices(other.vertexCount, other.vertices);
+}
+
+Hyperedge::Hyperedge(Hyperedge&& other) noexcept
+    : vertexCount(std::exchange(other.vertexCount, 0)),
+      vertices(std::exchange(other.vertices, nullptr)),
+      weight(other.weight) {}
+
+Hyperedge& Hyperedge::operator=(const Hyperedge& other) {
+  if (this != &other) assignVertices(other.vertexCount, other.vertices);
+  weight = other.weight;
+  return *this;
+}
+
+Hyperedge& Hyperedge::operator=(Hyperedge&& other) noexcept {
+  if (this != &other) {
+    delete[] vertices;
+    vertexCount = std::exchange(other.vertexCount, 0);
+    vertices = std::exchange(other.vertices, nullptr);
+  }
+  weight = other.weight;
+  return *this;
+}
+
+Hyperedge::~Hyperedge() { delete[] vertices; }
+
+void Hyperedge::assignVertices(std::uint32_t count,
+                               const std::int32_t* source) {
+  std::int32_t* array = allocateVertices(count);
+  if (source != nullptr) std::copy(source, source + count, array);
+  delete[] vertices;
+  vertices = array;
+  vertexCount = count;
+}
+
+bool Hyperedge::operator<(const Hyperedge& other) const {
+  const std::uint32_t common = std::min(vertexCount, other.vertexCount);
+  for (std::uint32_t i = 0; i < common; ++i) {
+    if (vertices[i] != other.vertices[i]) return vertices[i] < other.vertices[i];
+  }
+  return false;
+}
+
+bool Hyperedge::matches(const Hyperedge& pattern) const {
+  if (vertexCount != pattern.vertexCount) return false;
+  for (std::uint32_t i = 0; i < vertexCount; ++i) {
+    const std::int32_t mine = vertices[i];
+    const std::int32_t theirs = pattern.vertices[i];
+    if (mine != theirs && mine != kWildcard && theirs != kWildcard) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ranksBefore(const Hyperedge& x, const Hyperedge& y) {
+  // A NaN weight (a weight-update parameter of "nan") ranks after every
+  // number, so that sorting always sees a strict weak order.
+  const bool xIsNan = std::isnan(x.weight);
+  const bool yIsNan = std::isnan(y.weight);
+  if (xIsNan != yIsNan) return yIsNan;
+  if (!xIsNan && x.weight != y.weight) return x.weight > y.weight;
+  return x < y;
+}
+
+std::ostream& writeVertices(std::ostream& out, const Hyperedge& hyperedge) {
+  out << '(';
+  for (std::uint32_t i = 0; i < hyperedge.vertexCount; ++i) {
+    if (i > 0) out << ',';
+    out << hyperedge.vertices[i];
+  }
+  return out << ')';
+}
+
+std::ostream& operator<<(std::ostream& out, const Hyperedge& hyperedge) {
+  out << '{';
+  writeVertices(out, hyperedge);
+  return out << ':' << hyperedge.weight << '}';
+}
+
+}  // namespace hn

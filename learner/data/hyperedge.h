@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+
+namespace hn {
+
+// The vertex value that matches any value, in a pattern or a stored edge.
+inline constexpr std::int32_t kWildcard = -1;
+
+// Image vertices pack a position and the value found there into one int:
+// value * kPositionRadix + position.
+inline constexpr std::int32_t kPositionRadix = 10000;
+
+constexpr std::int32_t encodeImageVertex(std::int32_t position,
+                                         std::int32_t value) {
+  return value * kPositionRadix + position;
+}
+
+// Truncating remainder: a vertex of a negative value has a negative position.
+constexpr std::int32_t imageVertexPosition(std::int32_t vertex) {
+  return vertex % kPositionRadix;
+}
+
+constexpr std::int32_t imageVertexValue(std::int32_t vertex) {
+  return vertex / kPositionRadix;
+}
+
+// An ordered tuple of vertex values with a weight. Owns its vertex array and
+// copies it deeply. Allocation failure ends the process through `fatal`.
+class Hyperedge {
+ public:
+  // Copies `count` values from `source` when it is not null; otherwise the
+  // vertices are zero.
+  explicit Hyperedge(std::uint32_t count = 0,
+                     const std::int32_t* source = nullptr);
+  Hyperedge(const Hyperedge& other);
+  Hyperedge(Hyperedge&& other) noexcept;
+  Hyperedge& operator=(const Hyperedge& other);
+  Hyperedge& operator=(Hyperedge&& other) noexcept;
+  virtual ~Hyperedge();
+
+  // Replaces the vertex array by a new one of `count` values, copied from
+  // `source` when it is not null. `source` may point into the old array.
+  void assignVertices(std::uint32_t count, const std::int32_t* source);
+
+  // The vertex order. Compares the common prefix only: when one array is a
+  // prefix of the other, neither is less and the two are the same key.
+  bool operator<(const Hyperedge& other) const;
+
+  // Equal counts, and at every slot equal values or -1 on either side.
+  bool matches(const Hyperedge& pattern) const;
+
+  std::uint32_t vertexCount = 0;
+  std::int32_t* vertices = nullptr;
+  double weight = 0.0;
+};
+
+// The ranking order: higher weight first, equal weights in vertex order.
+bool ranksBefore(const Hyperedge& x, const Hyperedge& y);
+
+// "(v1,v2,...)"; the hyperedge must have at least one vertex.
+std::ostream& writeVertices(std::ostream& out, const Hyperedge& hyperedge);
+
+// "{(v1,v2,...):weight}" in the stream's current real formatting.
+std::ostream& operator<<(std::ostream& out, const Hyperedge& hyperedge);
+
+}  // namespace hn
