@@ -85,6 +85,11 @@ bool Hyperedge::matches(const Hyperedge& pattern) const {
   return true;
 }
 
+bool Hyperedge::holdsWildcard() const {
+  return std::find(vertices, vertices + vertexCount, kWildcard) !=
+         vertices + vertexCount;
+}
+
 bool ranksBefore(const Hyperedge& x, const Hyperedge& y) {
   // A NaN weight (a weight-update parameter of "nan") ranks after every
   // number, so that sorting always sees a strict weak order.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 
@@ -11,6 +12,9 @@ inline constexpr std::int32_t kWildcard = -1;
 // Image vertices pack a position and the value found there into one int:
 // value * kPositionRadix + position.
 inline constexpr std::int32_t kPositionRadix = 10000;
+
+// Positions of one image; every image buffer holds this many values.
+inline constexpr std::size_t kImageSize = 4800;
 
 constexpr std::int32_t encodeImageVertex(std::int32_t position,
                                          std::int32_t value) {
@@ -50,6 +54,9 @@ class Hyperedge {
 
   // Equal counts, and at every slot equal values or -1 on either side.
   bool matches(const Hyperedge& pattern) const;
+
+  // Whether any vertex is the wildcard value.
+  bool holdsWildcard() const;
 
   std::uint32_t vertexCount = 0;
   std::int32_t* vertices = nullptr;

@@ -5,12 +5,6 @@
 namespace hn {
 namespace {
 
-bool holdsWildcard(const Hyperedge& hyperedge) {
-  return std::find(hyperedge.vertices,
-                   hyperedge.vertices + hyperedge.vertexCount,
-                   kWildcard) != hyperedge.vertices + hyperedge.vertexCount;
-}
-
 // Number of leading slots of the pattern that are not wildcards.
 std::uint32_t concretePrefixLength(const Hyperedge& pattern) {
   return static_cast<std::uint32_t>(
@@ -88,7 +82,7 @@ Hyperedge& SimpleSTLMapStorage::findOrInsert(const Hyperedge& hyperedge,
   if (position == hyperedges.end() || hyperedge < *position) {
     Hyperedge entry(hyperedge.vertexCount, hyperedge.vertices);
     entry.weight = initialWeight;
-    if (holdsWildcard(entry)) ++entriesWithWildcard;
+    if (entry.holdsWildcard()) ++entriesWithWildcard;
     if (hyperedges.empty()) {
       storedVertexCount = entry.vertexCount;
     } else if (entry.vertexCount != storedVertexCount) {

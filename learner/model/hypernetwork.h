@@ -1,0 +1,107 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "common/configurable.h"
+#include "learner/data/hyperedge.h"
+#include "learner/model/candidate_list.h"
+
+namespace hn {
+
+class DataSet;
+class Sampler;
+class Storage;
+
+// One image, indexed by position; -1 marks a position without a value.
+using ImageBuffer = std::array<std::int32_t, kImageSize>;
+
+// The result of a prediction that no stored hyperedge voted for.
+inline constexpr std::int32_t kNoPrediction = -2;
+
+// The hypernetwork learner. `mode` chooses the hyperedge layout and the
+// accuracy and weight-update operations:
+//   0  sequence completion: `order` consecutive elements of an instance;
+//   1  labelling: `order` consecutive features, then the instance's label;
+//   2  sentence–image: `order` consecutive words, then `order2` packed image
+//      vertices of the paired image;
+//   other  `order` vertices, no weight update, accuracy -1.
+//
+// Borrows its three components: any may be null (then `run` refuses), and
+// each must outlive the learner. Every match goes through the storage.
+class Hypernetwork : public Configurable {
+ public:
+  Hypernetwork();
+
+  // Converts the parameter texts into the typed fields below.
+  void readParameters();
+  std::uint32_t hyperedgeLength() const;
+
+  // Training loop: wires the components, loads, samples, then refines the
+  // weights for `maxepoch` - 1 epochs, logging accuracy when `verbose`.
+  // Returns -1 when a component is missing, 0 otherwise.
+  int run();
+
+  // Inference. Each window of the input that covers the inferred slot asks
+  // the store for its matches, which vote with their weights.
+  std::int32_t predictElement(const std::vector<std::int32_t>& sequence,
+                              std::uint32_t position,
+                              CandidateList& candidates) const;
+  std::int32_t predictElement(const std::vector<std::int32_t>& sequence,
+                              std::uint32_t position) const;
+  std::int32_t predictLabel(const std::vector<std::int32_t>& features) const;
+  // At most one packed vertex per image position, best first.
+  void inferImageValues(const std::vector<std::int32_t>& sentence,
+                        std::vector<std::int32_t>& values) const;
+  // Writes the inferred values; other positions keep what the caller put.
+  void generateImage(const std::vector<std::int32_t>& sentence,
+                     ImageBuffer& image) const;
+  // Merges into `fragments` the sentence parts of the stored hyperedges whose
+  // image vertices all agree with `image`, then sorts them by rank.
+  void generateText(const ImageBuffer& image,
+                    std::vector<Hyperedge>& fragments) const;
+
+  // Accuracy over the whole data set; NaN when there is nothing to count.
+  double sequenceAccuracy() const;
+  double labelAccuracy() const;
+  double imageAccuracy() const;
+  // Number of indices below `count` where `a` and `b` differ.
+  static std::uint32_t countDifferences(const std::int32_t* a,
+                                        const std::int32_t* b,
+                                        std::int32_t count);
+
+  // One epoch of additive reinforcement of what is predicted wrongly.
+  void updateSequenceWeights();
+  void updateLabelWeights();
+  void updateImageWeights();
+
+  std::int32_t order = 0;
+  std::int32_t order2 = 0;
+  std::uint32_t maxepoch = 0;
+  std::int32_t mode = 0;
+  bool verbose = false;
+  double weightUpdateParameter = 0.0;
+  Sampler* sampler = nullptr;
+  Storage* storage = nullptr;
+  DataSet* dataSet = nullptr;
+
+ private:
+  // Data access that loads the data set first when it is not loaded yet.
+  std::size_t instanceCount() const;
+  // Whole sentence–image pairs; an unpaired last entry is left out.
+  std::size_t pairCount() const;
+  const std::vector<std::int32_t>& instance(std::size_t index) const;
+
+  // Generates the image of pair `pair` and counts its wrong positions.
+  std::uint32_t imageMismatches(std::size_t pair) const;
+  void reinforce(const Hyperedge& hyperedge);
+
+  double accuracy() const;
+  void updateWeights();
+  void sampleInitialPopulation(Hyperedge& scratch);
+  std::size_t dataReadCount() const;
+};
+
+}  // namespace hn

@@ -1,0 +1,125 @@
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "learner/data/data_set.h"
+#include "learner/data/sampler.h"
+#include "learner/data/storage.h"
+#include "learner/model/hypernetwork.h"
+
+namespace hn {
+namespace {
+
+constexpr const char* kTrainingLogName = "result.txt";
+
+// An accuracy line goes to standard output and, line for line, to the log.
+void report(const std::string& line, std::ofstream& log) {
+  std::cout << line << '\n' << std::flush;
+  if (log) log << line << '\n' << std::flush;
+}
+
+std::string accuracyText(double accuracy) {
+  std::ostringstream text;
+  text << accuracy;
+  return text.str();
+}
+
+}  // namespace
+
+int Hypernetwork::run() {
+  if (sampler == nullptr || storage == nullptr || dataSet == nullptr) {
+    std::cerr << "Not runnable:check it has proper DataSet & Sampler & "
+                 "Storage.\n"
+              << std::flush;
+    return -1;
+  }
+  readParameters();
+  const std::uint32_t length = hyperedgeLength();
+  Hyperedge scratch(length);
+
+  dataSet->set("order", get("order"));
+  dataSet->set("order2", get("order2"));
+  dataSet->load();
+
+  sampler->set("order", get("order"));
+  sampler->set("order2", get("order2"));
+  sampler->dataSet = dataSet;
+  sampler->initialize();
+
+  storage->set("order", intToText(static_cast<std::int32_t>(length)));
+  storage->initialize();
+
+  if (verbose) {
+    printParameters();
+    std::cout << "#0 Data Read Complete. " << dataReadCount() << " read.\n"
+              << std::flush;
+  }
+
+  sampleInitialPopulation(scratch);
+
+  std::uint32_t epoch = 1;
+  std::ofstream log(kTrainingLogName, std::ios::trunc);
+  if (!log) {
+    std::cerr << "cannot create " << kTrainingLogName
+              << ": the accuracy lines go to standard output only\n"
+              << std::flush;
+  }
+  if (verbose) {
+    report("#1 Init Sampling Step: epoch: 1 accuracy: " +
+               accuracyText(accuracy()),
+           log);
+  }
+  while (epoch < maxepoch) {
+    ++epoch;
+    updateWeights();
+    if (verbose) {
+      report("#2 Weight Update Step: epoch: " + std::to_string(epoch) +
+                 " accuracy: " + accuracyText(accuracy()),
+             log);
+    }
+  }
+  return 0;
+}
+
+void Hypernetwork::sampleInitialPopulation(Hyperedge& scratch) {
+  while (sampler->hasNext()) {
+    sampler->next(scratch);
+    storage->add(scratch);
+  }
+}
+
+std::size_t Hypernetwork::dataReadCount() const {
+  return mode == 2 ? pairCount() : instanceCount();
+}
+
+double Hypernetwork::accuracy() const {
+  switch (mode) {
+    case 0:
+      return sequenceAccuracy();
+    case 1:
+      return labelAccuracy();
+    case 2:
+      return imageAccuracy();
+    default:
+      return -1.0;
+  }
+}
+
+void Hypernetwork::updateWeights() {
+  switch (mode) {
+    case 0:
+      updateSequenceWeights();
+      break;
+    case 1:
+      updateLabelWeights();
+      break;
+    case 2:
+      updateImageWeights();
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace hn
