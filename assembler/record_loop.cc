@@ -1,0 +1,40 @@
+#include "assembler/record_loop.h"
+
+#include <istream>
+#include <optional>
+#include <utility>
+
+#include "assembler/fragment.h"
+#include "assembler/fragment_reader.h"
+#include "assembler/sentence_assembly.h"
+#include "assembler/sentence_writer.h"
+
+namespace hn {
+namespace {
+
+constexpr double kMinimumWeight = 1.0;
+
+}  // namespace
+
+void assembleRecords(std::istream& in,
+                     const std::vector<std::string>& dictionary,
+                     std::ostream& out) {
+  std::string line;
+  if (!std::getline(in, line)) return;
+
+  std::vector<Fragment> fragments;
+  while (std::getline(in, line)) {
+    if (isRecordHeader(line)) {
+      writeSentence(assembleSentence(std::exchange(fragments, {})), dictionary,
+                    out);
+      continue;
+    }
+    std::optional<Fragment> fragment = parseFragmentLine(line);
+    if (fragment && fragment->weight >= kMinimumWeight) {
+      fragments.push_back(std::move(*fragment));
+    }
+  }
+  writeSentence(assembleSentence(std::move(fragments)), dictionary, out);
+}
+
+}  // namespace hn

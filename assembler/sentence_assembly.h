@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "assembler/fragment.h"
+
+namespace hn {
+
+// Chains one record's fragments, best first, into a sentence by overlapping
+// them n - 1 values at a time. The first fragment seeds the sentence with its
+// first n - 1 values only. Then the list is scanned from its start for the
+// first fragment that extends the sentence at the front (tried first) or at
+// the back; each extension uses that fragment up and restarts the scan.
+// Fragments that never fit are discarded.
+//
+// Fragments without values carry no word and are set aside before seeding;
+// a fragment whose length differs from the seed's cannot overlap the
+// sentence by n - 1 values and is discarded too.
+std::vector<std::int32_t> assembleSentence(std::vector<Fragment> fragments);
+
+// True if the last n - 1 values of the fragment equal the first n - 1 values
+// of the sentence; always true for a one-value fragment. False for a
+// fragment without values or longer than the sentence by more than one.
+bool matchesFront(const Fragment& fragment,
+                  const std::vector<std::int32_t>& sentence);
+
+// True if the first n - 1 values of the fragment equal the last n - 1 values
+// of the sentence; always true for a one-value fragment. False for a
+// fragment without values or longer than the sentence by more than one.
+bool matchesBack(const Fragment& fragment,
+                 const std::vector<std::int32_t>& sentence);
+
+}  // namespace hn

@@ -1,0 +1,189 @@
+// Runs the built sentence_assembler in a fresh folder and compares its
+// standard output, standard error, exit status and output file byte for
+// byte.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;
+  std::string standardOutput;
+  std::string standardError;
+};
+
+class SentenceAssemblerRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern =
+        (fs::temp_directory_path() / "sentence_assembler_XXXXXX").string();
+    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+    root_ = pattern;
+    folder_ = root_ / "work";
+    fs::create_directory(folder_);
+  }
+
+  void TearDown() override { fs::remove_all(root_); }
+
+  void write(const std::string& name, const std::string& content) const {
+    std::ofstream(folder_ / name, std::ios::binary) << content;
+  }
+
+  std::string read(const fs::path& path) const {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
+  bool exists(const std::string& name) const {
+    return fs::exists(folder_ / name);
+  }
+
+  // Standard output and error are captured outside the working folder so
+  // that they do not show up among the program's files.
+  Outcome runProgram() const {
+    const fs::path out = root_ / "stdout.txt";
+    const fs::path err = root_ / "stderr.txt";
+    const std::string command = "cd '" + folder_.string() + "' && '" +
+                                SENTENCE_ASSEMBLER_PATH + "' >'" +
+                                out.string() + "' 2>'" + err.string() + "'";
+    const int wait = std::system(command.c_str());
+    Outcome result;
+    if (WIFEXITED(wait)) result.status = WEXITSTATUS(wait);
+    result.standardOutput = read(out);
+    result.standardError = read(err);
+    return result;
+  }
+
+  std::string output(const std::string& name) const {
+    return read(folder_ / name);
+  }
+
+  void writeFiles(const std::string& input) const {
+    write("configure.txt", "in.txt\nout.txt\n");
+    write("dic.txt", "the\ncat\nsat\non\nmat\n");
+    write("in.txt", input);
+  }
+
+  void expectSilentSuccess(const Outcome& outcome) const {
+    EXPECT_EQ(0, outcome.status);
+    EXPECT_EQ("", outcome.standardOutput);
+    EXPECT_EQ("", outcome.standardError);
+  }
+
+  void expectFailure(const Outcome& outcome, const std::string& message) const {
+    EXPECT_EQ(1, outcome.status);
+    EXPECT_EQ("", outcome.standardOutput);
+    EXPECT_EQ("sentence_assembler: " + message + "\n", outcome.standardError);
+  }
+
+  fs::path root_;
+  fs::path folder_;
+};
+
+TEST_F(SentenceAssemblerRun, WritesOneSentencePerRecord) {
+  writeFiles(
+      "line : 0\n"
+      "{(1,2,4):4}\n{(0,1,2):0.5}\n{(5,1,2):3}\n{(2,3,4):2.5}\n{(1,2,3):2}\n"
+      "line : 1\n"
+      "line : 2\n"
+      "{(1,30005,3):2}\n{(1,30005,2):1}\n"
+      "line : 3\n"
+      "{(0,5,2):1}\n{(0,5,7):1}\n{(-1,0,5):1}\n"
+      "line : 4\n"
+      "{(1,2,3):1}");
+  expectSilentSuccess(runProgram());
+  EXPECT_EQ(
+      "mat the cat sat on \n"
+      "\n"
+      "the cat \n"
+      "<unknown> aa mat <unknown> \n"
+      "the cat \n",
+      output("out.txt"));
+}
+
+TEST_F(SentenceAssemblerRun, InputWithOnlyItsFirstLineGivesOneEmptyLine) {
+  writeFiles("line : 0\n");
+  expectSilentSuccess(runProgram());
+  EXPECT_EQ("\n", output("out.txt"));
+}
+
+TEST_F(SentenceAssemblerRun, EmptyInputGivesEmptyOutputFile) {
+  writeFiles("");
+  write("out.txt", "left from an earlier run\n");
+  expectSilentSuccess(runProgram());
+  EXPECT_EQ("", output("out.txt"));
+}
+
+TEST_F(SentenceAssemblerRun, PathsAreTakenWholeButForACarriageReturn) {
+  writeFiles("line : 0\n{(1,2,3):1}\n");
+  fs::rename(folder_ / "in.txt", folder_ / "my in.txt");
+  write("configure.txt", "my in.txt\r\nmy out.txt\r\nextra\r\n");
+  expectSilentSuccess(runProgram());
+  EXPECT_EQ("the cat \n", output("my out.txt"));
+}
+
+TEST_F(SentenceAssemblerRun, MissingConfigureIsReported) {
+  writeFiles("line : 0\n");
+  fs::remove(folder_ / "configure.txt");
+  expectFailure(runProgram(), "cannot open configure.txt");
+  EXPECT_FALSE(exists("out.txt"));
+}
+
+TEST_F(SentenceAssemblerRun, MissingDictionaryIsReported) {
+  writeFiles("line : 0\n");
+  fs::remove(folder_ / "dic.txt");
+  expectFailure(runProgram(), "cannot open dic.txt");
+  EXPECT_FALSE(exists("out.txt"));
+}
+
+TEST_F(SentenceAssemblerRun, MissingInputIsReportedAndOutputLeftAlone) {
+  writeFiles("");
+  fs::remove(folder_ / "in.txt");
+  write("out.txt", "earlier sentences\n");
+  expectFailure(runProgram(),
+                "cannot open input file \"in.txt\" (configure.txt line 1)");
+  EXPECT_EQ("earlier sentences\n", output("out.txt"));
+}
+
+TEST_F(SentenceAssemblerRun, UnreadableInputIsReported) {
+  writeFiles("");
+  fs::create_directory(folder_ / "folder");
+  write("configure.txt", "folder\nout.txt\n");
+  expectFailure(runProgram(),
+                "cannot read input file \"folder\" (configure.txt line 1)");
+}
+
+TEST_F(SentenceAssemblerRun, OutputInMissingFolderIsReported) {
+  writeFiles("line : 0\n");
+  write("configure.txt", "in.txt\nmissing/out.txt\n");
+  expectFailure(runProgram(),
+                "cannot create output file \"missing/out.txt\" "
+                "(configure.txt line 2)");
+}
+
+TEST_F(SentenceAssemblerRun, MissingOutputLineIsReported) {
+  writeFiles("line : 0\n");
+  write("configure.txt", "in.txt\n");
+  expectFailure(runProgram(),
+                "cannot create output file \"\" (configure.txt line 2)");
+}
+
+TEST_F(SentenceAssemblerRun, FailedWriteIsReported) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  writeFiles("line : 0\n{(1,2,3):1}\n");
+  write("configure.txt", "in.txt\n/dev/full\n");
+  expectFailure(
+      runProgram(),
+      "cannot write output file \"/dev/full\" (configure.txt line 2)");
+}
+
+}  // namespace
