@@ -1,11 +1,158 @@
-// Placeholder until the reader lands.
 #include "learner/data/bimodal_csv_file_wrapper.h"
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <utility>
+
+#include "common/number_text.h"
+
 namespace hn {
+namespace {
 
-void BimodalCSVFileWrapper::load() {}
+// The learner's image buffers hold this many values.
+constexpr std::size_t kImageCapacity = 4800;
+// The largest value that still packs into a 32-bit vertex with its position.
+constexpr std::int32_t kMaxImageValue = 214747;
 
-void splitTokens(std::string_view, std::string_view,
-                 std::vector<std::string>&) {}
+// Calls `visit` with every maximal run of characters not in `separators`.
+// Shared by `splitTokens` and the data lines, which convert each field in
+// place instead of copying it into a string. A table lookup per character
+// keeps a 4800-value image line cheap.
+template <typename Visit>
+void forEachToken(std::string_view text, std::string_view separators,
+                  Visit visit) {
+  std::array<bool, 256> isSeparator{};
+  for (const char c : separators) {
+    isSeparator[static_cast<unsigned char>(c)] = true;
+  }
+  const auto separates = [&isSeparator](char c) {
+    return isSeparator[static_cast<unsigned char>(c)];
+  };
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (separates(text[i])) {
+      ++i;
+      continue;
+    }
+    const std::size_t begin = i;
+    while (i < text.size() && !separates(text[i])) ++i;
+    visit(text.substr(begin, i - begin));
+  }
+}
+
+// Reads one line of any length, dropping its line feed and a carriage
+// return just before it. False when nothing could be read (end of file or
+// a read error); the line is then empty.
+bool readLine(std::istream& in, std::string& line) {
+  if (!std::getline(in, line)) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+std::vector<std::int32_t> readValues(std::string_view line) {
+  std::vector<std::int32_t> values;
+  values.reserve(std::count(line.begin(), line.end(), ',') + 1);
+  forEachToken(line, ",", [&values](std::string_view field) {
+    values.push_back(textToInt(field));
+  });
+  return values;
+}
+
+// Why the learner cannot take this image, or empty when it can.
+std::string imageFault(const std::vector<std::int32_t>& image,
+                       bool verticesSampled) {
+  if (image.empty() && verticesSampled) {
+    return "image line has no values to sample image vertices from";
+  }
+  if (image.size() > kImageCapacity) {
+    return "image line has " + std::to_string(image.size()) +
+           " values; at most " + std::to_string(kImageCapacity) +
+           " fit an image";
+  }
+  const auto bad = std::find_if(
+      image.begin(), image.end(),
+      [](std::int32_t value) { return value < 0 || value > kMaxImageValue; });
+  if (bad == image.end()) return {};
+  return "image value " + std::to_string(*bad) + " at position " +
+         std::to_string(bad - image.begin()) + " is outside 0.." +
+         std::to_string(kMaxImageValue);
+}
+
+void report(std::string_view file, std::size_t line, std::string_view what) {
+  std::cerr << file << ':' << line << ": " << what << '\n' << std::flush;
+}
+
+}  // namespace
+
+void BimodalCSVFileWrapper::load() {
+  filename = get("filename");
+  splitTokens(filename, ",", filenameList);
+  order = getInt("order");
+  if (filenameList.size() != 2) {
+    std::cerr << "Bimodal CSV file wrapper needs exact 2 filenames, "
+                 "separated by a comma\n"
+              << std::flush;
+    loaded = false;
+    return;
+  }
+  std::ifstream sentences(filenameList[0]);
+  std::ifstream images(filenameList[1]);
+  if (!sentences.is_open() || !images.is_open()) {
+    std::cerr << "error: file to open file\n" << std::flush;
+    return;
+  }
+  readPairs(sentences, images, filenameList[0], filenameList[1]);
+}
+
+void BimodalCSVFileWrapper::readPairs(std::istream& sentences,
+                                      std::istream& images,
+                                      std::string_view sentenceFile,
+                                      std::string_view imageFile) {
+  const bool verticesSampled = getInt("order2") >= 1;
+  std::string line;
+  // A file that ends with a line feed gives one more, empty, line here; it
+  // is skipped as too short whenever `order` is at least 1.
+  for (std::size_t number = 1; sentences.good(); ++number) {
+    const bool sentenceRead = readLine(sentences, line);
+    if (sentences.bad()) {
+      report(sentenceFile, number, "read error, reading stopped");
+      break;
+    }
+    std::vector<std::int32_t> sentence = readValues(line);
+    // Unsigned on purpose: a negative order takes no line at all.
+    if (sentence.size() < static_cast<std::uint32_t>(order)) {
+      readLine(images, line);
+      continue;
+    }
+    if (!readLine(images, line) && sentenceRead) {
+      report(imageFile, number,
+             images.bad() ? "read error, reading stopped"
+                          : "image line missing; the image file has fewer "
+                            "lines than the sentence file, reading stopped");
+      break;
+    }
+    std::vector<std::int32_t> image = readValues(line);
+    if (const std::string fault = imageFault(image, verticesSampled);
+        !fault.empty()) {
+      report(imageFile, number, fault + ", pair skipped");
+      continue;
+    }
+    instances.push_back(std::move(sentence));
+    instances.push_back(std::move(image));
+  }
+  loaded = true;
+}
+
+void splitTokens(std::string_view text, std::string_view separators,
+                 std::vector<std::string>& tokens) {
+  forEachToken(text, separators, [&tokens](std::string_view token) {
+    tokens.emplace_back(token);
+  });
+}
 
 }  // namespace hn

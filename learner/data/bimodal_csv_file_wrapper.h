@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,18 @@ namespace hn {
 class BimodalCSVFileWrapper : public DataSet {
  public:
   void load() override;
+
+  // What `load` does once both files are open: appends the pairs read from
+  // the two streams, using `order` and the parameter "order2", and sets
+  // `loaded`. The names only label the messages about lines it rejects.
+  //
+  // Image lines that would break the learner are not taken: a pair whose
+  // image has no values while image vertices are sampled ("order2" >= 1),
+  // more values than an image buffer holds, or a value that does not pack
+  // into a vertex is skipped with a message; a missing or unreadable line
+  // stops the reading with a message and keeps the pairs read so far.
+  void readPairs(std::istream& sentences, std::istream& images,
+                 std::string_view sentenceFile, std::string_view imageFile);
 
   // Names split out of "filename"; appended to by every `load`, never
   // cleared, so a second `load` sees four names.

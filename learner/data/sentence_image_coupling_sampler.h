@@ -10,6 +10,10 @@ namespace hn {
 // randomly drawn vertices of its image, `perLine` hyperedges per pair.
 // Draws from the C library generator, which construction seeds from the
 // clock: a caller that wants a reproducible run seeds it afterwards.
+// Image values must pack into a vertex (0..214747, at most 10000 of them),
+// as the reader ensures. Pairs that cannot give a hyperedge (a sentence
+// shorter than `order`, no image values while `order2` >= 1) are passed
+// over without a draw.
 class SentenceImageCouplingSampler : public Sampler {
  public:
   SentenceImageCouplingSampler();
