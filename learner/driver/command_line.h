@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hn {
+
+// hn_learner's options. Without any, a run behaves as it always has: the
+// generator is seeded from the clock.
+struct CommandLine {
+  std::optional<unsigned> seed;
+  bool help = false;
+};
+
+// Parses the arguments after the program name; nullopt when they are not
+// understood, with the reason in `error`.
+std::optional<CommandLine> parseCommandLine(
+    const std::vector<std::string>& arguments, std::string& error);
+
+extern const char* const kUsage;
+
+}  // namespace hn

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+
+#include "learner/data/bimodal_csv_file_wrapper.h"
+#include "learner/data/sentence_image_coupling_sampler.h"
+#include "learner/data/simple_stl_map_storage.h"
+#include "learner/driver/run_script.h"
+#include "learner/model/hypernetwork.h"
+
+namespace hn {
+
+// One run of hn_learner after its run script is read: the learner and its
+// three components wired together, training, then generation for every
+// pair into the output file that the run script's direction selects.
+class LearningRun {
+ public:
+  // `seed`, when given, replaces the clock as the seed of the generator, so
+  // that every draw of the run follows from it.
+  LearningRun(const RunScriptEntries& entries, std::optional<unsigned> seed);
+
+  // Returns the exit status: 0, or 1 when the output file cannot be created
+  // (found out before training) or the data files could not be read.
+  int execute();
+
+ private:
+  bool generatesImages() const;
+  int outputEntry() const;
+  void writeImages(std::ostream& out);
+  void writeTexts(std::ostream& out);
+
+  const RunScriptEntries entries;
+  Hypernetwork learner;
+  BimodalCSVFileWrapper dataSet;
+  SentenceImageCouplingSampler sampler;
+  SimpleSTLMapStorage storage;
+  ImageBuffer imageBuffer{};
+};
+
+}  // namespace hn
