@@ -10,12 +10,11 @@
 #include <utility>
 
 #include "common/number_text.h"
+#include "learner/data/hyperedge.h"
 
 namespace hn {
 namespace {
 
-// The learner's image buffers hold this many values.
-constexpr std::size_t kImageCapacity = 4800;
 // The largest value that still packs into a 32-bit vertex with its position.
 constexpr std::int32_t kMaxImageValue = 214747;
 
@@ -69,9 +68,9 @@ std::string imageFault(const std::vector<std::int32_t>& image,
   if (image.empty() && verticesSampled) {
     return "image line has no values to sample image vertices from";
   }
-  if (image.size() > kImageCapacity) {
+  if (image.size() > kImageSize) {
     return "image line has " + std::to_string(image.size()) +
-           " values; at most " + std::to_string(kImageCapacity) +
+           " values; at most " + std::to_string(kImageSize) +
            " fit an image";
   }
   const auto bad = std::find_if(
