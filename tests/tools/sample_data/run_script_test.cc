@@ -1,0 +1,57 @@
+#include "tools/sample_data/run_script.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace hn {
+namespace {
+
+// The learner keeps only the first token of each line.
+std::vector<std::string> firstTokens(const LearnerSettings& settings) {
+  std::ostringstream out;
+  writeLearnerRunScript(out, settings);
+  std::istringstream lines(out.str());
+  std::vector<std::string> tokens;
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string token;
+    words >> token;
+    tokens.push_back(token);
+  }
+  return tokens;
+}
+
+TEST(LearnerRunScript, NamesTheSampleFilesAndCarriesTheSettings) {
+  const std::vector<std::string> defaults = {"1",
+                                             "3",
+                                             "2",
+                                             "3",
+                                             "0.5",
+                                             "20",
+                                             "sentences.csv",
+                                             "images.csv",
+                                             "fragments.txt",
+                                             "generated_images.txt"};
+  EXPECT_EQ(defaults, firstTokens(LearnerSettings{}));
+
+  const LearnerSettings chosen{4, 7, 12, 0.5, 250};
+  const std::vector<std::string> tokens = firstTokens(chosen);
+  ASSERT_EQ(10u, tokens.size());
+  EXPECT_EQ("4", tokens[1]);
+  EXPECT_EQ("7", tokens[2]);
+  EXPECT_EQ("12", tokens[3]);
+  EXPECT_EQ("250", tokens[5]);
+}
+
+TEST(AssemblerConfiguration, NamesTheLearnerOutputAndNothingElse) {
+  std::ostringstream out;
+  writeAssemblerConfiguration(out);
+  EXPECT_EQ("../fragments.txt\n../assembled.txt\n", out.str());
+}
+
+}  // namespace
+}  // namespace hn

@@ -1,0 +1,49 @@
+#include "tools/sample_data/sample_data_options.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hn {
+namespace {
+
+TEST(SampleDataOptions, EveryOptionSetsItsValue) {
+  std::string error;
+  const auto options = parseSampleDataOptions(
+      {"--pairs", "12", "--seed", "4294967295", "--out", "data/set", "--order",
+       "8", "--order2", "0", "--epochs", "5", "--per-line", "40"},
+      error);
+  ASSERT_TRUE(options.has_value()) << error;
+  EXPECT_EQ(12u, options->pairCount);
+  EXPECT_EQ(4294967295u, options->seed);
+  EXPECT_EQ("data/set", options->outputFolder);
+  EXPECT_EQ(8, options->learner.order);
+  EXPECT_EQ(0, options->learner.order2);
+  EXPECT_EQ(5, options->learner.epochs);
+  EXPECT_EQ(40, options->learner.perLine);
+}
+
+TEST(SampleDataOptions, BadArgumentsAreRefusedWithAReason) {
+  const std::vector<std::vector<std::string_view>> cases = {
+      {"--colour", "red"},      {"--pairs"},           {"--pairs", "abc"},
+      {"--pairs", "-1"},        {"--pairs", "12x"},    {"--pairs", " 12"},
+      {"--pairs", "0"},         {"--pairs", "100001"}, {"--seed", "4294967296"},
+      {"--order", "9"},         {"--epochs", "0"},     {"--out", ""},
+      {"--pairs", "5", "extra"}};
+  for (const auto& arguments : cases) {
+    std::ostringstream context;
+    for (const std::string_view argument : arguments) {
+      context << '[' << argument << ']';
+    }
+    std::string error;
+    EXPECT_FALSE(parseSampleDataOptions(arguments, error).has_value())
+        << context.str();
+    EXPECT_FALSE(error.empty()) << context.str();
+  }
+}
+
+}  // namespace
+}  // namespace hn

@@ -1,0 +1,25 @@
+#include "tools/sample_data/run_script.h"
+
+#include <ostream>
+
+namespace hn {
+
+void writeLearnerRunScript(std::ostream& out, const LearnerSettings& settings) {
+  out << "1 direction: 0 generates images from text into line 9's file,"
+         " anything else text from images into line 8's file\n"
+      << settings.order << " sentence words per hyperedge\n"
+      << settings.order2 << " image values per hyperedge\n"
+      << settings.epochs << " epochs\n"
+      << settings.weightUpdateParameter << " weight-update parameter\n"
+      << settings.perLine << " hyperedges sampled per sentence-image pair\n"
+      << kSentencesFile << " sentences: word values, one caption per line\n"
+      << kImagesFile << " images: 80x60 values row by row, one per line\n"
+      << kFragmentsFile << " text output, read by the sentence assembler\n"
+      << kGeneratedImagesFile << " image output\n";
+}
+
+void writeAssemblerConfiguration(std::ostream& out) {
+  out << "../" << kFragmentsFile << '\n' << "../" << kAssembledFile << '\n';
+}
+
+}  // namespace hn

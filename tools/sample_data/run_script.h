@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string_view>
+
+namespace hn {
+
+// Names of the files that the run scripts refer to; all live in the sample
+// folder, the assembler's own files in its `assembler` subfolder.
+inline constexpr std::string_view kSentencesFile = "sentences.csv";
+inline constexpr std::string_view kImagesFile = "images.csv";
+inline constexpr std::string_view kFragmentsFile = "fragments.txt";
+inline constexpr std::string_view kGeneratedImagesFile = "generated_images.txt";
+inline constexpr std::string_view kAssembledFile = "assembled.txt";
+inline constexpr std::string_view kAssemblerFolder = "assembler";
+
+// The learner settings of the sample run. The defaults keep a 200-pair run
+// down to seconds: the learner's cost grows with the square of the number of
+// hyperedges that match a sentence.
+struct LearnerSettings {
+  std::int32_t order = 3;
+  std::int32_t order2 = 2;
+  std::int32_t epochs = 3;
+  double weightUpdateParameter = 0.5;
+  std::int32_t perLine = 20;
+};
+
+// The learner's `configure.txt`: ten lines for generating text from images.
+// The learner reads only the first token of a line, so the rest of each line
+// says what the token means.
+void writeLearnerRunScript(std::ostream& out, const LearnerSettings& settings);
+
+// The assembler's `configure.txt`: its input and output paths, seen from
+// the assembler folder. The assembler takes each line whole, so nothing
+// follows the path.
+void writeAssemblerConfiguration(std::ostream& out);
+
+}  // namespace hn

@@ -1,0 +1,55 @@
+#include "tools/sample_data/sample_data_set.h"
+
+#include <ostream>
+#include <random>
+
+#include "tools/sample_data/caption.h"
+#include "tools/sample_data/scene_image.h"
+
+namespace hn {
+namespace {
+
+template <typename Range, typename WriteItem>
+void writeJoined(std::ostream& out, const Range& items, char separator,
+                 WriteItem writeItem) {
+  bool first = true;
+  for (const auto& item : items) {
+    if (!first) out << separator;
+    writeItem(item);
+    first = false;
+  }
+  out << '\n';
+}
+
+}  // namespace
+
+SampleDataSet::SampleDataSet(std::uint32_t pairCount, std::uint32_t seed) {
+  std::mt19937 engine(seed);
+  scenes_.reserve(pairCount);
+  for (std::uint32_t pair = 0; pair < pairCount; ++pair) {
+    scenes_.push_back(drawScene(engine));
+  }
+}
+
+void SampleDataSet::writeSentences(std::ostream& out) const {
+  for (const Scene& scene : scenes_) {
+    writeJoined(out, captionWords(scene), ',',
+                [&out](std::string_view word) { out << wordValue(word); });
+  }
+}
+
+void SampleDataSet::writeImages(std::ostream& out) const {
+  for (const Scene& scene : scenes_) {
+    writeJoined(out, renderImage(scene), ',',
+                [&out](std::int32_t value) { out << value; });
+  }
+}
+
+void SampleDataSet::writeCaptions(std::ostream& out) const {
+  for (const Scene& scene : scenes_) {
+    writeJoined(out, captionWords(scene), ' ',
+                [&out](std::string_view word) { out << word; });
+  }
+}
+
+}  // namespace hn

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <vector>
+
+#include "tools/sample_data/scene.h"
+
+namespace hn {
+
+// A synthetic sentence-image training set: each pair is a caption and an
+// image of what the caption says. The pairs follow from the seed alone, so
+// the same count and seed give byte-identical files everywhere.
+class SampleDataSet {
+ public:
+  SampleDataSet(std::uint32_t pairCount, std::uint32_t seed);
+
+  const std::vector<Scene>& scenes() const { return scenes_; }
+
+  // The sentence file: per pair, its caption's word values joined by ",".
+  void writeSentences(std::ostream& out) const;
+  // The image file: per pair, its image's values joined by ",".
+  void writeImages(std::ostream& out) const;
+  // Per pair, its caption's words joined by single blanks, for people to
+  // compare with generated sentences.
+  void writeCaptions(std::ostream& out) const;
+
+ private:
+  std::vector<Scene> scenes_;
+};
+
+}  // namespace hn

@@ -1,0 +1,70 @@
+#include "tools/sample_data/scene_image.h"
+
+#include <cstdlib>
+
+namespace hn {
+namespace {
+
+// A big shape at its widest jitter still fits in half a ninth of the image
+// on each side of the ninth's centre, so no pixel lands outside its ninth
+// or outside the image.
+static_assert(kBigShapeWidth / 2 + kMaxJitter <= kImageRows / 6);
+static_assert(kBigShapeWidth / 2 + kMaxJitter <= kImageColumns / 6);
+
+// The middle of third `index` (0, 1 or 2) of `extent` pixels.
+std::int32_t thirdCentre(std::int32_t extent, std::int32_t index) {
+  const std::int32_t begin = index * extent / 3;
+  const std::int32_t end = (index + 1) * extent / 3;
+  return (begin + end) / 2;
+}
+
+std::int32_t shapeWidth(ShapeSize size) {
+  return size == ShapeSize::kBig ? kBigShapeWidth : kSmallShapeWidth;
+}
+
+// Whether pixel (x, y) of a box `width` pixels across belongs to the shape.
+// Twice the offset from the box centre keeps the tests in integers.
+bool coversPixel(Shape shape, std::int32_t width, std::int32_t x,
+                 std::int32_t y) {
+  const std::int32_t dx = std::abs(2 * x + 1 - width);
+  const std::int32_t dy = std::abs(2 * y + 1 - width);
+  switch (shape) {
+    case Shape::kSquare:
+      return true;
+    case Shape::kCircle:
+      return dx * dx + dy * dy <= width * width;
+    case Shape::kTriangle:  // apex up, base along the bottom row
+      return dx <= y + 1;
+    case Shape::kCross:  // bars a quarter of the box thick
+      return dx < width / 4 || dy < width / 4;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::int32_t colourValue(Colour colour) {
+  return static_cast<std::int32_t>(colour) + 1;
+}
+
+std::vector<std::int32_t> renderImage(const Scene& scene) {
+  std::vector<std::int32_t> image(kImageSize, kBackgroundValue);
+  const std::int32_t width = shapeWidth(scene.size);
+  const std::int32_t left =
+      thirdCentre(kImageColumns, static_cast<std::int32_t>(scene.horizontal)) +
+      scene.columnJitter - width / 2;
+  const std::int32_t top =
+      thirdCentre(kImageRows, static_cast<std::int32_t>(scene.vertical)) +
+      scene.rowJitter - width / 2;
+  const std::int32_t value = colourValue(scene.colour);
+  for (std::int32_t y = 0; y < width; ++y) {
+    for (std::int32_t x = 0; x < width; ++x) {
+      if (coversPixel(scene.shape, width, x, y)) {
+        image[(top + y) * kImageColumns + left + x] = value;
+      }
+    }
+  }
+  return image;
+}
+
+}  // namespace hn
