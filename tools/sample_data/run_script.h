@@ -20,10 +20,10 @@ inline constexpr std::string_view kAssemblerFolder = "assembler";
 // hyperedges that match a sentence.
 struct LearnerSettings {
   std::int32_t order = 3;
-  std::int32_t order2 = 2;
+  std::int32_t order2 = 3;
   std::int32_t epochs = 3;
   double weightUpdateParameter = 0.5;
-  std::int32_t perLine = 20;
+  std::int32_t perLine = 30;
 };
 
 // The learner's `configure.txt`: ten lines for generating text from images.

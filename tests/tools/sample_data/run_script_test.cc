@@ -28,10 +28,10 @@ std::vector<std::string> firstTokens(const LearnerSettings& settings) {
 TEST(LearnerRunScript, NamesTheSampleFilesAndCarriesTheSettings) {
   const std::vector<std::string> defaults = {"1",
                                              "3",
-                                             "2",
+                                             "3",
                                              "3",
                                              "0.5",
-                                             "20",
+                                             "30",
                                              "sentences.csv",
                                              "images.csv",
                                              "fragments.txt",
