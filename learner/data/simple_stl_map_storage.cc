@@ -52,7 +52,7 @@ std::vector<const Hyperedge*> SimpleSTLMapStorage::viewMatching(
        it != hyperedges.end() && !(prefix < *it); ++it) {
     if (it->matches(pattern)) matching.push_back(&*it);
   }
-  sortByRank(matching);
+  rankVertexOrdered(matching);
   return matching;
 }
 
@@ -62,7 +62,7 @@ std::vector<const Hyperedge*> SimpleSTLMapStorage::scanMatching(
   for (const Hyperedge& stored : hyperedges) {
     if (stored.matches(pattern)) matching.push_back(&stored);
   }
-  sortByRank(matching);
+  rankVertexOrdered(matching);
   return matching;
 }
 
@@ -70,7 +70,7 @@ std::vector<const Hyperedge*> SimpleSTLMapStorage::viewAll(bool sorted) const {
   std::vector<const Hyperedge*> all;
   all.reserve(hyperedges.size());
   for (const Hyperedge& stored : hyperedges) all.push_back(&stored);
-  if (sorted) sortByRank(all);
+  if (sorted) rankVertexOrdered(all);
   return all;
 }
 

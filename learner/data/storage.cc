@@ -1,6 +1,7 @@
 #include "learner/data/storage.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace hn {
 namespace {
@@ -26,11 +27,27 @@ std::vector<Hyperedge> Storage::getAll(bool sorted) const {
   return copyAll(viewAll(sorted));
 }
 
-void sortByRank(std::vector<const Hyperedge*>& hyperedges) {
-  std::sort(hyperedges.begin(), hyperedges.end(),
-            [](const Hyperedge* x, const Hyperedge* y) {
-              return ranksBefore(*x, *y);
-            });
+void rankVertexOrdered(std::vector<const Hyperedge*>& hyperedges) {
+  struct Ranked {
+    double weight;
+    const Hyperedge* hyperedge;
+  };
+  // The weights sit beside the pointers so comparing needs no indirection.
+  std::vector<Ranked> ranked;
+  ranked.reserve(hyperedges.size());
+  for (const Hyperedge* hyperedge : hyperedges) {
+    ranked.push_back({hyperedge->weight, hyperedge});
+  }
+  // Higher weight first; NaN after every number, as in `ranksBefore`.
+  const auto heavier = [](const Ranked& x, const Ranked& y) {
+    if (std::isnan(x.weight)) return false;
+    return std::isnan(y.weight) || x.weight > y.weight;
+  };
+  if (std::is_sorted(ranked.begin(), ranked.end(), heavier)) return;
+  std::stable_sort(ranked.begin(), ranked.end(), heavier);
+  for (std::size_t i = 0; i < ranked.size(); ++i) {
+    hyperedges[i] = ranked[i].hyperedge;
+  }
 }
 
 }  // namespace hn

@@ -50,7 +50,9 @@ class Storage : public Configurable {
   std::int32_t order = 0;
 };
 
-// Sorts borrowed hyperedges in the ranking order.
-void sortByRank(std::vector<const Hyperedge*>& hyperedges);
+// Sorts hyperedges that are in vertex order into the ranking order. Equal
+// weights are already in vertex order, so a stable sort by weight alone is
+// enough, and it never has to look at the vertices.
+void rankVertexOrdered(std::vector<const Hyperedge*>& hyperedges);
 
 }  // namespace hn

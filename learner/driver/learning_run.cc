@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "learner/model/text_generator.h"
+
 namespace hn {
 namespace {
 
@@ -119,6 +121,11 @@ void LearningRun::writeImages(std::ostream& out) {
 }
 
 void LearningRun::writeTexts(std::ostream& out) {
+  // Generation reads the store as it stands after training: one snapshot
+  // serves every pair.
+  const TextGenerator generator(storage,
+                                static_cast<std::uint32_t>(learner.order),
+                                static_cast<std::uint32_t>(learner.order2));
   for (std::size_t pair = 0; 2 * pair + 1 < dataSet.instances.size(); ++pair) {
     if (!dataSet.loaded) dataSet.load();
     // Positions past a shorter image hold -1, never the previous image.
@@ -128,7 +135,7 @@ void LearningRun::writeTexts(std::ostream& out) {
                 imageBuffer.begin());
     writeHeader(out, pair);
     std::vector<Hyperedge> fragments;
-    learner.generateText(imageBuffer, fragments);
+    generator.generate(imageBuffer, fragments);
     for (const Hyperedge& fragment : fragments) {
       out << fragment << '\n' << std::flush;
     }

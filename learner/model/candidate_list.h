@@ -1,7 +1,7 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 namespace hn {
@@ -19,18 +19,29 @@ class CandidateList {
  public:
   void clear();
   void vote(std::int32_t value, double weight);
-  // Call once all votes are in.
   void rank();
-  // Keeps, for every image position, only its best-ranked vertex.
-  void keepBestPerImagePosition();
+  // `rank`, then keeps for every image position only its best-ranked
+  // vertex; only the survivors are sorted.
+  void rankBestPerImagePosition();
+  // The vertices `rankBestPerImagePosition` keeps, in position order, for
+  // callers that need no ranking.
+  std::vector<Candidate> bestPerImagePosition() const;
 
   bool empty() const { return candidates.empty(); }
   const std::vector<Candidate>& ranked() const { return candidates; }
 
  private:
+  // The slot of `value` in `slots`: the one holding it, or the empty one
+  // where it belongs.
+  std::size_t findSlot(std::int32_t value) const;
+  std::vector<std::uint32_t> bestIndexPerImagePosition() const;
+  void growSlots();
+
   std::vector<Candidate> candidates;
-  // Where each value sits in `candidates`, so a vote is not a linear search.
-  std::unordered_map<std::int32_t, std::size_t> indexOf;
+  // An open-addressing table over `candidates` so a vote is not a linear
+  // search: each slot holds a candidate's index + 1, or 0 when empty. Its
+  // size is a power of two, at most half full.
+  std::vector<std::uint32_t> slots;
 };
 
 }  // namespace hn

@@ -94,6 +94,9 @@ class Hypernetwork : public Configurable {
   std::size_t pairCount() const;
   const std::vector<std::int32_t>& instance(std::size_t index) const;
 
+  // Every window of the sentence votes with its matches' image vertices.
+  void voteForImageValues(const std::vector<std::int32_t>& sentence,
+                          CandidateList& candidates) const;
   // Generates the image of pair `pair` and counts its wrong positions.
   std::uint32_t imageMismatches(std::size_t pair) const;
   void reinforce(const Hyperedge& hyperedge);

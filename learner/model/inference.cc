@@ -1,13 +1,11 @@
 #include <algorithm>
 #include <cstdint>
-#include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "learner/data/hyperedge.h"
 #include "learner/data/storage.h"
 #include "learner/model/hypernetwork.h"
+#include "learner/model/text_generator.h"
 
 namespace hn {
 namespace {
@@ -15,78 +13,6 @@ namespace {
 bool isImagePosition(std::int32_t position) {
   return position >= 0 && static_cast<std::size_t>(position) < kImageSize;
 }
-
-// True when every image vertex names a position of the image that holds
-// exactly its value. A vertex outside the image cannot agree with it.
-bool agreesWithImage(const Hyperedge& hyperedge, std::uint32_t firstImageSlot,
-                     const ImageBuffer& image) {
-  for (std::uint32_t slot = firstImageSlot; slot < hyperedge.vertexCount;
-       ++slot) {
-    const std::int32_t vertex = hyperedge.vertices[slot];
-    const std::int32_t position = imageVertexPosition(vertex);
-    if (!isImagePosition(position) ||
-        image[static_cast<std::size_t>(position)] != imageVertexValue(vertex)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// Adds sentence parts into a fragment list: into the first entry that
-// `matches` the part, or as a new entry at the end. Without wildcards,
-// matching means equal vertices, which a hash lookup finds at once; with
-// any wildcard in play it falls back to the front-to-back search.
-class FragmentMerger {
- public:
-  explicit FragmentMerger(std::vector<Hyperedge>& fragments)
-      : fragments(fragments) {
-    for (std::size_t i = 0; i < fragments.size(); ++i) remember(i);
-  }
-
-  void merge(const std::int32_t* vertices, std::uint32_t count,
-             double weight) {
-    const Hyperedge part(count, vertices);
-    const std::size_t found =
-        searchLinearly || part.holdsWildcard() ? linearSearch(part)
-                                              : hashedSearch(part);
-    if (found < fragments.size()) {
-      fragments[found].weight += weight;
-      return;
-    }
-    fragments.push_back(part);
-    fragments.back().weight = weight;
-    remember(fragments.size() - 1);
-  }
-
- private:
-  static std::string keyOf(const Hyperedge& hyperedge) {
-    return {reinterpret_cast<const char*>(hyperedge.vertices),
-            hyperedge.vertexCount * sizeof(std::int32_t)};
-  }
-
-  void remember(std::size_t index) {
-    const Hyperedge& fragment = fragments[index];
-    if (fragment.holdsWildcard()) searchLinearly = true;
-    indexOf.try_emplace(keyOf(fragment), index);
-  }
-
-  std::size_t linearSearch(const Hyperedge& part) const {
-    for (std::size_t i = 0; i < fragments.size(); ++i) {
-      if (fragments[i].matches(part)) return i;
-    }
-    return fragments.size();
-  }
-
-  std::size_t hashedSearch(const Hyperedge& part) const {
-    const auto entry = indexOf.find(keyOf(part));
-    if (entry == indexOf.end()) return fragments.size();
-    return entry->second;
-  }
-
-  std::vector<Hyperedge>& fragments;
-  std::unordered_map<std::string, std::size_t> indexOf;
-  bool searchLinearly = false;
-};
 
 }  // namespace
 
@@ -136,13 +62,12 @@ std::int32_t Hypernetwork::predictLabel(
   return candidates.empty() ? kNoPrediction : candidates.ranked().front().value;
 }
 
-void Hypernetwork::inferImageValues(const std::vector<std::int32_t>& sentence,
-                                    std::vector<std::int32_t>& values) const {
+void Hypernetwork::voteForImageValues(const std::vector<std::int32_t>& sentence,
+                                      CandidateList& candidates) const {
   const auto n = static_cast<std::uint32_t>(order);
   const auto m = static_cast<std::uint32_t>(order2);
   Hyperedge query(n + m);
   std::fill_n(query.vertices + n, m, kWildcard);
-  CandidateList candidates;
   for (std::size_t start = 0; start + n <= sentence.size(); ++start) {
     std::copy_n(sentence.begin() + static_cast<std::ptrdiff_t>(start), n,
                 query.vertices);
@@ -152,39 +77,39 @@ void Hypernetwork::inferImageValues(const std::vector<std::int32_t>& sentence,
       }
     }
   }
-  candidates.rank();
-  candidates.keepBestPerImagePosition();
+}
+
+void Hypernetwork::inferImageValues(const std::vector<std::int32_t>& sentence,
+                                    std::vector<std::int32_t>& values) const {
+  CandidateList candidates;
+  voteForImageValues(sentence, candidates);
+  candidates.rankBestPerImagePosition();
   values.clear();
   for (const Candidate& candidate : candidates.ranked()) {
     values.push_back(candidate.value);
   }
 }
 
+// The survivors of `inferImageValues` hold one vertex per position, so the
+// image does not depend on their order and they need no ranking.
 void Hypernetwork::generateImage(const std::vector<std::int32_t>& sentence,
                                  ImageBuffer& image) const {
-  std::vector<std::int32_t> values;
-  inferImageValues(sentence, values);
-  for (const std::int32_t vertex : values) {
+  CandidateList candidates;
+  voteForImageValues(sentence, candidates);
+  for (const Candidate& best : candidates.bestPerImagePosition()) {
     // A vertex outside the image has nowhere to go and is skipped.
-    const std::int32_t position = imageVertexPosition(vertex);
+    const std::int32_t position = imageVertexPosition(best.value);
     if (isImagePosition(position)) {
-      image[static_cast<std::size_t>(position)] = imageVertexValue(vertex);
+      image[static_cast<std::size_t>(position)] = imageVertexValue(best.value);
     }
   }
 }
 
 void Hypernetwork::generateText(const ImageBuffer& image,
                                 std::vector<Hyperedge>& fragments) const {
-  const auto n = static_cast<std::uint32_t>(order);
-  const std::uint32_t length = n + static_cast<std::uint32_t>(order2);
-  FragmentMerger merger(fragments);
-  for (const Hyperedge* stored : storage->viewAll(false)) {
-    // Only hyperedges of this run's layout can be read slot by slot.
-    if (stored->vertexCount != length) continue;
-    if (!agreesWithImage(*stored, n, image)) continue;
-    merger.merge(stored->vertices, n, stored->weight);
-  }
-  std::sort(fragments.begin(), fragments.end(), ranksBefore);
+  TextGenerator(*storage, static_cast<std::uint32_t>(order),
+                static_cast<std::uint32_t>(order2))
+      .generate(image, fragments);
 }
 
 }  // namespace hn

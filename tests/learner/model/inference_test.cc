@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include <algorithm>
 #include <cstdint>
+#include <random>
+#include <set>
 #include <vector>
 
 #include "learner/model/candidate_list.h"
@@ -165,6 +170,43 @@ TEST(CandidateRanking, StableAmongManyEqualScores) {
   EXPECT_EQ(50, list.ranked().front().value);
   EXPECT_EQ(100, list.ranked()[1].value);
   EXPECT_EQ(1, list.ranked().back().value);
+}
+
+// Ranking everything and then dropping later vertices of a position must
+// give what the survivor-only ranking gives, ties and NaN included.
+TEST(CandidateRanking, BestPerImagePositionAgreesWithRankingEverything) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 50; ++round) {
+    CandidateList fast;
+    std::vector<Candidate> votes;
+    for (int v = 0; v < 400; ++v) {
+      const auto position = static_cast<std::int32_t>(random() % 60) - 5;
+      const auto value = static_cast<std::int32_t>(random() % 4);
+      const double weight =
+          random() % 50 == 0 ? std::nan("") : (random() % 3) * 0.5;
+      fast.vote(value * 10000 + position, weight);
+      votes.push_back({value * 10000 + position, weight});
+    }
+    CandidateList reference;
+    for (const Candidate& vote : votes) reference.vote(vote.value, vote.score);
+    reference.rank();
+    std::vector<std::int32_t> expected;
+    std::set<std::int32_t> seen;
+    for (const Candidate& c : reference.ranked()) {
+      if (seen.insert(hn::imageVertexPosition(c.value)).second) {
+        expected.push_back(c.value);
+      }
+    }
+    std::vector<std::int32_t> unranked;
+    for (const Candidate& c : fast.bestPerImagePosition()) {
+      unranked.push_back(c.value);
+    }
+    fast.rankBestPerImagePosition();
+    EXPECT_EQ(expected, rankedValues(fast)) << "round " << round;
+    std::sort(expected.begin(), expected.end());
+    std::sort(unranked.begin(), unranked.end());
+    EXPECT_EQ(expected, unranked) << "round " << round;
+  }
 }
 
 }  // namespace
