@@ -138,7 +138,9 @@ void BimodalCSVFileWrapper::readPairs(std::istream& sentences,
     std::vector<std::int32_t> image = readValues(line);
     if (const std::string fault = imageFault(image, verticesSampled);
         !fault.empty()) {
-      report(imageFile, number, fault + ", pair skipped");
+      // Past the last line (order 0 takes the empty end of a file that ends
+      // with a line feed) there is no line to name.
+      if (sentenceRead) report(imageFile, number, fault + ", pair skipped");
       continue;
     }
     instances.push_back(std::move(sentence));

@@ -20,7 +20,7 @@ inline constexpr std::string_view kAssemblerFolder = "assembler";
 // hyperedges that match a sentence.
 struct LearnerSettings {
   std::int32_t order = 3;
-  std::int32_t order2 = 3;
+  std::int32_t order2 = 6;
   std::int32_t epochs = 3;
   double weightUpdateParameter = 0.5;
   std::int32_t perLine = 30;

@@ -298,3 +298,18 @@ TEST_F(BimodalCSVFiles, UnreadableSentenceFileIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+// With order 0 the empty end after a final line feed is a pair of its own;
+// it has no image values, so with image vertices sampled it is dropped, and
+// silently: there is no line there to name.
+TEST(BimodalCSVReader, OrderZeroTakesTheEmptyEndOnlyWithoutImageVertices) {
+  const ReadResult withoutVertices = read("1\n", "5\n", 0, "0");
+  EXPECT_EQ((Instances{{1}, {5}, {}, {}}), withoutVertices.instances);
+  const ReadResult withVertices = read("1\n", "5\n", 0, "2");
+  EXPECT_EQ((Instances{{1}, {5}}), withVertices.instances);
+  EXPECT_EQ("", withVertices.errors);
+}
+
+}  // namespace

@@ -28,7 +28,7 @@ std::vector<std::string> firstTokens(const LearnerSettings& settings) {
 TEST(LearnerRunScript, NamesTheSampleFilesAndCarriesTheSettings) {
   const std::vector<std::string> defaults = {"1",
                                              "3",
-                                             "3",
+                                             "6",
                                              "3",
                                              "0.5",
                                              "30",
