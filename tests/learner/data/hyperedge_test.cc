@@ -4,22 +4,17 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <initializer_list>
 #include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "learner/data/hyperedge_testing.h"
+
 namespace {
 
 using hn::Hyperedge;
-
-Hyperedge edge(std::initializer_list<std::int32_t> values, double weight = 0) {
-  Hyperedge hyperedge(static_cast<std::uint32_t>(values.size()),
-                      values.begin());
-  hyperedge.weight = weight;
-  return hyperedge;
-}
+using hn::testing::edge;
 
 std::string text(const Hyperedge& hyperedge) {
   std::ostringstream out;

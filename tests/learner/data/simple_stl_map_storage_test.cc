@@ -3,43 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <initializer_list>
 #include <random>
 #include <vector>
+
+#include "learner/data/hyperedge_testing.h"
 
 namespace {
 
 using hn::Hyperedge;
 using hn::SimpleSTLMapStorage;
-
-Hyperedge edge(std::initializer_list<std::int32_t> values, double weight = 0) {
-  Hyperedge hyperedge(static_cast<std::uint32_t>(values.size()),
-                      values.begin());
-  hyperedge.weight = weight;
-  return hyperedge;
-}
-
-struct Entry {
-  std::vector<std::int32_t> vertices;
-  double weight;
-  bool operator==(const Entry&) const = default;
-};
-
-std::vector<Entry> entries(const std::vector<Hyperedge>& list) {
-  std::vector<Entry> result;
-  for (const Hyperedge& h : list) {
-    result.push_back({{h.vertices, h.vertices + h.vertexCount}, h.weight});
-  }
-  return result;
-}
-
-std::vector<Entry> entries(const std::vector<const Hyperedge*>& list) {
-  std::vector<Entry> result;
-  for (const Hyperedge* h : list) {
-    result.push_back({{h->vertices, h->vertices + h->vertexCount}, h->weight});
-  }
-  return result;
-}
+using hn::testing::edge;
+using hn::testing::entries;
+using hn::testing::Entry;
 
 TEST(StorageCounting, AddCountsOccurrencesIgnoringTheGivenWeight) {
   SimpleSTLMapStorage store;

@@ -7,6 +7,7 @@
 
 #include "learner/data/data_set.h"
 #include "learner/data/hyperedge.h"
+#include "learner/data/hyperedge_testing.h"
 #include "learner/data/simple_stl_map_storage.h"
 #include "learner/model/hypernetwork.h"
 
@@ -21,28 +22,6 @@ class MemoryDataSet : public DataSet {
   }
   void load() override { loaded = true; }
 };
-
-inline Hyperedge edge(std::initializer_list<std::int32_t> values,
-                      double weight = 0) {
-  Hyperedge hyperedge(static_cast<std::uint32_t>(values.size()),
-                      values.begin());
-  hyperedge.weight = weight;
-  return hyperedge;
-}
-
-struct Entry {
-  std::vector<std::int32_t> vertices;
-  double weight;
-  bool operator==(const Entry&) const = default;
-};
-
-inline std::vector<Entry> entries(const std::vector<Hyperedge>& list) {
-  std::vector<Entry> result;
-  for (const Hyperedge& h : list) {
-    result.push_back({{h.vertices, h.vertices + h.vertexCount}, h.weight});
-  }
-  return result;
-}
 
 // A learner whose typed fields are set directly, wired to a real store and
 // an in-memory data set.

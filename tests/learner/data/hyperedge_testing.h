@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "learner/data/hyperedge.h"
+
+namespace hn::testing {
+
+inline Hyperedge edge(std::initializer_list<std::int32_t> values,
+                      double weight = 0) {
+  Hyperedge hyperedge(static_cast<std::uint32_t>(values.size()),
+                      values.begin());
+  hyperedge.weight = weight;
+  return hyperedge;
+}
+
+// A hyperedge as plain values, so lists compare and print in assertions.
+struct Entry {
+  std::vector<std::int32_t> vertices;
+  double weight;
+  bool operator==(const Entry&) const = default;
+};
+
+inline Entry entry(const Hyperedge& h) {
+  return {{h.vertices, h.vertices + h.vertexCount}, h.weight};
+}
+
+inline std::vector<Entry> entries(const std::vector<Hyperedge>& list) {
+  std::vector<Entry> result;
+  for (const Hyperedge& h : list) result.push_back(entry(h));
+  return result;
+}
+
+inline std::vector<Entry> entries(const std::vector<const Hyperedge*>& list) {
+  std::vector<Entry> result;
+  for (const Hyperedge* h : list) result.push_back(entry(*h));
+  return result;
+}
+
+}  // namespace hn::testing
