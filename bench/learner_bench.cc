@@ -88,7 +88,8 @@ void useScratchFolder() {
 }
 
 void BM_LoadPairs(benchmark::State& state) {
-  const SampleFiles files = sampleFiles(static_cast<std::uint32_t>(state.range(0)));
+  const SampleFiles files =
+      sampleFiles(static_cast<std::uint32_t>(state.range(0)));
   for (auto _ : state) {
     hn::BimodalCSVFileWrapper dataSet;
     dataSet.set("order2", "6");
@@ -137,8 +138,8 @@ void BM_GenerateImage(benchmark::State& state) {
   hn::ImageBuffer image;
   for (auto _ : state) {
     image.fill(-1);
-    trained.learner.generateImage(instances[2 * (pair++ % (instances.size() / 2))],
-                                  image);
+    trained.learner.generateImage(
+        instances[2 * (pair++ % (instances.size() / 2))], image);
     benchmark::DoNotOptimize(image.data());
   }
 }

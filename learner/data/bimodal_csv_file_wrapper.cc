@@ -70,8 +70,7 @@ std::string imageFault(const std::vector<std::int32_t>& image,
   }
   if (image.size() > kImageSize) {
     return "image line has " + std::to_string(image.size()) +
-           " values; at most " + std::to_string(kImageSize) +
-           " fit an image";
+           " values; at most " + std::to_string(kImageSize) + " fit an image";
   }
   const auto bad = std::find_if(
       image.begin(), image.end(),

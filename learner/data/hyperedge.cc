@@ -68,7 +68,8 @@ void Hyperedge::assignVertices(std::uint32_t count,
 bool Hyperedge::operator<(const Hyperedge& other) const {
   const std::uint32_t common = std::min(vertexCount, other.vertexCount);
   for (std::uint32_t i = 0; i < common; ++i) {
-    if (vertices[i] != other.vertices[i]) return vertices[i] < other.vertices[i];
+    if (vertices[i] != other.vertices[i])
+      return vertices[i] < other.vertices[i];
   }
   return false;
 }

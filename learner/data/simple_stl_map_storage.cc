@@ -33,8 +33,7 @@ double SimpleSTLMapStorage::getWeight(const Hyperedge& hyperedge) {
   return findOrInsert(hyperedge, 0.0).weight;
 }
 
-void SimpleSTLMapStorage::setWeight(const Hyperedge& hyperedge,
-                                    double weight) {
+void SimpleSTLMapStorage::setWeight(const Hyperedge& hyperedge, double weight) {
   findOrInsert(hyperedge, 0.0).weight = weight;
 }
 

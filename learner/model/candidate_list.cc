@@ -13,8 +13,8 @@ constexpr std::size_t kInitialSlots = 64;
 
 // Fibonacci hashing: the product's high bits are well mixed.
 std::size_t hashValue(std::int32_t value) {
-  return static_cast<std::size_t>(static_cast<std::uint32_t>(value) *
-                                  0x9E3779B97F4A7C15ull >> 32);
+  return static_cast<std::size_t>(
+      static_cast<std::uint32_t>(value) * 0x9E3779B97F4A7C15ull >> 32);
 }
 
 // Higher first; NaN after every number, so the order stays strict.

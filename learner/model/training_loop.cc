@@ -66,9 +66,9 @@ int Hypernetwork::run() {
               << std::flush;
   }
   if (verbose) {
-    report("#1 Init Sampling Step: epoch: 1 accuracy: " +
-               accuracyText(accuracy()),
-           log);
+    report(
+        "#1 Init Sampling Step: epoch: 1 accuracy: " + accuracyText(accuracy()),
+        log);
   }
   while (epoch < maxepoch) {
     ++epoch;

@@ -101,8 +101,8 @@ TEST(StorageMatching, IndexAgreesWithTheFullScan) {
                       small(4) * 0.5);
     }
     for (int q = 0; q < 300; ++q) {
-      Hyperedge pattern = edge({small(7) - 1, small(7) - 1, small(7) - 1,
-                                small(41) - 1});
+      Hyperedge pattern =
+          edge({small(7) - 1, small(7) - 1, small(7) - 1, small(41) - 1});
       EXPECT_EQ(entries(store.scanMatching(pattern)),
                 entries(store.viewMatching(pattern)))
           << "query " << q << " stored wildcards " << withStoredWildcards;

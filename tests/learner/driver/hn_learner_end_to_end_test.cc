@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <vector>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -122,7 +122,8 @@ TEST(LearnerGeneration, DirectionZeroWritesOnlyTheImageFile) {
   const ProgramResult run = folder.run("--seed 5");
   EXPECT_EQ(0, run.status) << run.err;
   EXPECT_FALSE(fs::exists(folder.work() / "text.txt"));
-  const std::vector<std::string> image = lines(readFile(folder.work() / "image.txt"));
+  const std::vector<std::string> image =
+      lines(readFile(folder.work() / "image.txt"));
   ASSERT_EQ(4u, image.size());
   EXPECT_EQ("line : 0", image[0]);
   EXPECT_EQ("line : 1", image[2]);
@@ -157,7 +158,8 @@ TEST(LearnerGeneration, APairWithoutFragmentsIsFollowedByTheNextHeader) {
   // perLine 0 samples a single hyperedge, from the first pair.
   writeFile(folder.work() / "configure.txt", runScript("1", "0", "1"));
   ASSERT_EQ(0, folder.run("--seed 5").status);
-  const std::vector<std::string> text = lines(readFile(folder.work() / "text.txt"));
+  const std::vector<std::string> text =
+      lines(readFile(folder.work() / "text.txt"));
   ASSERT_EQ(5u, text.size());
   EXPECT_EQ("line : 1", text[2]);
   EXPECT_EQ("line : 2", text[3]);
@@ -173,7 +175,8 @@ TEST(LearnerGeneration, AnEmptyDataSetGivesAnEmptyOutputFile) {
   EXPECT_EQ(0, run.status);
   EXPECT_TRUE(fs::exists(folder.work() / "text.txt"));
   EXPECT_EQ("", readFile(folder.work() / "text.txt"));
-  EXPECT_NE(std::string::npos, run.out.find("#0 Data Read Complete. 0 read.\n"));
+  EXPECT_NE(std::string::npos,
+            run.out.find("#0 Data Read Complete. 0 read.\n"));
 }
 
 TEST(LearnerFailures, UnreadableDataStillWritesTheOutputButFails) {
@@ -217,7 +220,8 @@ TEST(LearnerCommandLine, HelpAndUnknownArguments) {
     const ProgramResult wrong = folder.run(arguments);
     EXPECT_EQ(2, wrong.status) << arguments;
     EXPECT_EQ("", wrong.out) << arguments;
-    EXPECT_NE(std::string::npos, wrong.err.find("usage: hn_learner")) << arguments;
+    EXPECT_NE(std::string::npos, wrong.err.find("usage: hn_learner"))
+        << arguments;
   }
   EXPECT_TRUE(fs::is_empty(folder.work()));
 }

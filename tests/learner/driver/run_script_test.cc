@@ -19,8 +19,8 @@ const char* const kTenLines =
 
 TEST(RunScript, TakesTheFirstTokenOfEachLine) {
   const RunScriptEntries plain = parse(kTenLines);
-  EXPECT_EQ((RunScriptEntries{"1", "3", "2", "5", "0.5", "30", "s.csv",
-                              "i.csv", "out.txt", "img.txt"}),
+  EXPECT_EQ((RunScriptEntries{"1", "3", "2", "5", "0.5", "30", "s.csv", "i.csv",
+                              "out.txt", "img.txt"}),
             plain);
   EXPECT_EQ(plain, parse("1 direction\n3 words\n2\t images\n5\n0.5\n30\n"
                          "s.csv x\ni.csv\nout.txt\nimg.txt trailing\n"));

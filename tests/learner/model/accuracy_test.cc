@@ -34,8 +34,7 @@ TEST(ImageAccuracy, ScoresTheShareOfRightPositionsPerPair) {
   learnImageOfSevens(perfect);
   EXPECT_EQ(1.0, perfect.learner.imageAccuracy());
 
-  LearnerFixture twoPairs(2, 1, 1,
-                          {{1}, filledImage(7), {1}, partlyWrong});
+  LearnerFixture twoPairs(2, 1, 1, {{1}, filledImage(7), {1}, partlyWrong});
   learnImageOfSevens(twoPairs);
   EXPECT_DOUBLE_EQ((1.0 + 0.75) / 2, twoPairs.learner.imageAccuracy());
 }

@@ -16,8 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using hn::Hyperedge;
-using hn::testing::Entry;
 using hn::testing::entries;
+using hn::testing::Entry;
 using hn::testing::MemoryDataSet;
 
 // Yields the given hyperedges once each, in order.
@@ -155,9 +155,8 @@ TEST_F(TrainingLoop, RefusesToRunWithoutAComponent) {
   learner.storage = nullptr;
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(-1, learner.run());
-  EXPECT_EQ(
-      "Not runnable:check it has proper DataSet & Sampler & Storage.\n",
-      ::testing::internal::GetCapturedStderr());
+  EXPECT_EQ("Not runnable:check it has proper DataSet & Sampler & Storage.\n",
+            ::testing::internal::GetCapturedStderr());
   EXPECT_FALSE(fs::exists("result.txt"));
 }
 

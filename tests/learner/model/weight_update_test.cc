@@ -11,8 +11,8 @@ namespace {
 
 using hn::encodeImageVertex;
 using hn::kImageSize;
-using hn::testing::Entry;
 using hn::testing::entries;
+using hn::testing::Entry;
 using hn::testing::filledImage;
 using hn::testing::LearnerFixture;
 
@@ -43,9 +43,8 @@ TEST(LabelUpdate, ReinforcesEveryRunOfFeaturesWithTheTrueLabel) {
   f.learner.weightUpdateParameter = 0.0;
   f.learner.updateLabelWeights();
   // A parameter of 0 still inserts the hyperedges, with weight 0.
-  EXPECT_EQ((std::vector<Entry>{{{1, 2, 10}, 0.0},
-                                {{1, 2, 20}, 0.0},
-                                {{2, 3, 20}, 0.0}}),
+  EXPECT_EQ((std::vector<Entry>{
+                {{1, 2, 10}, 0.0}, {{1, 2, 20}, 0.0}, {{2, 3, 20}, 0.0}}),
             stored(f));
 }
 
@@ -64,9 +63,8 @@ TEST(ImageUpdate, ReinforcesEveryWindowOfAWronglyGeneratedPair) {
     Entry entry{window, 0.5};
     for (int slot = 0; slot < 2; ++slot) {
       const unsigned position = static_cast<unsigned>(std::rand()) % 4;
-      entry.vertices.push_back(
-          encodeImageVertex(static_cast<std::int32_t>(position),
-                            image[position]));
+      entry.vertices.push_back(encodeImageVertex(
+          static_cast<std::int32_t>(position), image[position]));
     }
     expected.push_back(entry);
   }
@@ -75,8 +73,9 @@ TEST(ImageUpdate, ReinforcesEveryWindowOfAWronglyGeneratedPair) {
   ASSERT_EQ(2u, got.size());
   // Identical draws would merge into one entry of weight 1.0; the seed
   // gives distinct ones.
-  std::sort(expected.begin(), expected.end(),
-            [](const Entry& a, const Entry& b) { return a.vertices < b.vertices; });
+  std::sort(
+      expected.begin(), expected.end(),
+      [](const Entry& a, const Entry& b) { return a.vertices < b.vertices; });
   EXPECT_EQ(expected, got);
 }
 
