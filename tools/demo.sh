@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the programs, generates the sample data set into work/demo, learns
+# Builds the programs, generates the sample data set into sample-run/, learns
 # from it in both directions and prints a summary a person can judge.
 #
 #   tools/demo.sh [--pairs N] [--seed S]
@@ -17,7 +17,7 @@ done
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
-demo="$root/work/demo"
+demo="$root/sample-run"
 
 now() { date +%s%N; }
 seconds_since() { awk -v start="$1" -v end="$(now)" 'BEGIN { printf "%.2f s", (end - start) / 1e9 }'; }
@@ -49,7 +49,7 @@ start=$(now)
 (cd "$demo/text_to_image" && "$build/learner/driver/hn_learner" --seed "$seed" >learner.log)
 image_time=$(seconds_since "$start")
 
-echo "Sample run on $pairs caption-image pairs (seed $seed), in work/demo"
+echo "Sample run on $pairs caption-image pairs (seed $seed), in sample-run/"
 echo
 printf '  %-44s %s\n' "build" "$build_time" \
   "generate the sample data" "$data_time" \
