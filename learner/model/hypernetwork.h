@@ -101,6 +101,9 @@ class Hypernetwork : public Configurable {
   std::uint32_t imageMismatches(std::size_t pair) const;
   void reinforce(const Hyperedge& hyperedge);
 
+  // Copies the settings to the components, loads the data and empties the
+  // store.
+  void prepareComponents();
   double accuracy() const;
   void updateWeights();
   void sampleInitialPopulation(Hyperedge& scratch);

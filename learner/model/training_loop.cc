@@ -35,20 +35,8 @@ int Hypernetwork::run() {
     return -1;
   }
   readParameters();
-  const std::uint32_t length = hyperedgeLength();
-  Hyperedge scratch(length);
-
-  dataSet->set("order", get("order"));
-  dataSet->set("order2", get("order2"));
-  dataSet->load();
-
-  sampler->set("order", get("order"));
-  sampler->set("order2", get("order2"));
-  sampler->dataSet = dataSet;
-  sampler->initialize();
-
-  storage->set("order", intToText(static_cast<std::int32_t>(length)));
-  storage->initialize();
+  Hyperedge scratch(hyperedgeLength());
+  prepareComponents();
 
   if (verbose) {
     printParameters();
@@ -80,6 +68,22 @@ int Hypernetwork::run() {
     }
   }
   return 0;
+}
+
+// Settings travel as texts: the components read them in their own way.
+void Hypernetwork::prepareComponents() {
+  dataSet->set("order", get("order"));
+  dataSet->set("order2", get("order2"));
+  dataSet->load();
+
+  sampler->set("order", get("order"));
+  sampler->set("order2", get("order2"));
+  sampler->dataSet = dataSet;
+  sampler->initialize();
+
+  storage->set("order",
+               intToText(static_cast<std::int32_t>(hyperedgeLength())));
+  storage->initialize();
 }
 
 void Hypernetwork::sampleInitialPopulation(Hyperedge& scratch) {
