@@ -87,17 +87,17 @@ bool Hyperedge::matches(const Hyperedge& pattern) const {
 }
 
 bool Hyperedge::holdsWildcard() const {
-  return std::find(vertices, vertices + vertexCount, kWildcard) !=
-         vertices + vertexCount;
+  return hn::holdsWildcard({vertices, vertexCount});
+}
+
+bool weighsMore(double x, double y) {
+  if (std::isnan(x)) return false;
+  return std::isnan(y) || x > y;
 }
 
 bool ranksBefore(const Hyperedge& x, const Hyperedge& y) {
-  // A NaN weight (a weight-update parameter of "nan") ranks after every
-  // number, so that sorting always sees a strict weak order.
-  const bool xIsNan = std::isnan(x.weight);
-  const bool yIsNan = std::isnan(y.weight);
-  if (xIsNan != yIsNan) return yIsNan;
-  if (!xIsNan && x.weight != y.weight) return x.weight > y.weight;
+  if (weighsMore(x.weight, y.weight)) return true;
+  if (weighsMore(y.weight, x.weight)) return false;
   return x < y;
 }
 

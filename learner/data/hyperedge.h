@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <span>
 
 namespace hn {
 
@@ -29,6 +31,22 @@ constexpr std::int32_t imageVertexPosition(std::int32_t vertex) {
 constexpr std::int32_t imageVertexValue(std::int32_t vertex) {
   return vertex / kPositionRadix;
 }
+
+// Whether a packed position names a place in an image buffer; vertices of
+// negative values, or past the buffer, have nowhere to go.
+constexpr bool isImagePosition(std::int32_t position) {
+  return position >= 0 && static_cast<std::size_t>(position) < kImageSize;
+}
+
+constexpr bool holdsWildcard(std::span<const std::int32_t> vertices) {
+  return std::find(vertices.begin(), vertices.end(), kWildcard) !=
+         vertices.end();
+}
+
+// Orders weights and vote sums from the highest down. A NaN (from a
+// weight-update parameter of "nan") ranks after every number, so that
+// sorting always sees a strict weak order.
+bool weighsMore(double x, double y);
 
 // An ordered tuple of vertex values with a weight. Owns its vertex array and
 // copies it deeply. Allocation failure ends the process through `fatal`.

@@ -18,23 +18,33 @@ std::uint32_t concretePrefixLength(const Hyperedge& pattern) {
 void SimpleSTLMapStorage::initialize() {
   Storage::initialize();
   hyperedges.clear();
+  voteIndex.reset();
   entriesWithWildcard = 0;
   storedVertexCount = 0;
   mixedVertexCounts = false;
 }
 
 int SimpleSTLMapStorage::add(const Hyperedge& hyperedge) {
-  // A new entry starts at 0 and gains the 1 of this occurrence.
-  findOrInsert(hyperedge, 0.0).weight += 1.0;
+  if (Hyperedge* stored = find(hyperedge)) {
+    reweigh(*stored, stored->weight + 1.0);
+  } else {
+    insert(hyperedge, 1.0);
+  }
   return 0;
 }
 
 double SimpleSTLMapStorage::getWeight(const Hyperedge& hyperedge) {
-  return findOrInsert(hyperedge, 0.0).weight;
+  if (const Hyperedge* stored = find(hyperedge)) return stored->weight;
+  insert(hyperedge, 0.0);
+  return 0.0;
 }
 
 void SimpleSTLMapStorage::setWeight(const Hyperedge& hyperedge, double weight) {
-  findOrInsert(hyperedge, 0.0).weight = weight;
+  if (Hyperedge* stored = find(hyperedge)) {
+    reweigh(*stored, weight);
+  } else {
+    insert(hyperedge, weight);
+  }
 }
 
 std::vector<const Hyperedge*> SimpleSTLMapStorage::viewMatching(
@@ -75,23 +85,41 @@ std::vector<const Hyperedge*> SimpleSTLMapStorage::viewAll(bool sorted) const {
 
 std::size_t SimpleSTLMapStorage::size() const { return hyperedges.size(); }
 
-Hyperedge& SimpleSTLMapStorage::findOrInsert(const Hyperedge& hyperedge,
-                                             double initialWeight) {
-  auto position = hyperedges.lower_bound(hyperedge);
-  if (position == hyperedges.end() || hyperedge < *position) {
-    Hyperedge entry(hyperedge.vertexCount, hyperedge.vertices);
-    entry.weight = initialWeight;
-    if (entry.holdsWildcard()) ++entriesWithWildcard;
-    if (hyperedges.empty()) {
-      storedVertexCount = entry.vertexCount;
-    } else if (entry.vertexCount != storedVertexCount) {
-      mixedVertexCounts = true;
-    }
-    position = hyperedges.emplace_hint(position, std::move(entry));
+PrefixVoteIndex* SimpleSTLMapStorage::prefixVotes(std::uint32_t prefixLength,
+                                                  std::uint32_t length) {
+  if (voteIndex == nullptr || voteIndex->prefixLength() != prefixLength ||
+      voteIndex->length() != length) {
+    voteIndex = std::make_unique<PrefixVoteIndex>(prefixLength, length);
+    for (const Hyperedge& stored : hyperedges) voteIndex->inserted(stored);
   }
+  return voteIndex.get();
+}
+
+Hyperedge* SimpleSTLMapStorage::find(const Hyperedge& hyperedge) {
+  const auto position = hyperedges.lower_bound(hyperedge);
+  if (position == hyperedges.end() || hyperedge < *position) return nullptr;
   // The weight takes no part in the set's order, so changing it in place
   // keeps the set valid; set elements are only const to protect the key.
-  return const_cast<Hyperedge&>(*position);
+  return const_cast<Hyperedge*>(&*position);
+}
+
+void SimpleSTLMapStorage::insert(const Hyperedge& hyperedge, double weight) {
+  Hyperedge entry(hyperedge.vertexCount, hyperedge.vertices);
+  entry.weight = weight;
+  if (entry.holdsWildcard()) ++entriesWithWildcard;
+  if (hyperedges.empty()) {
+    storedVertexCount = entry.vertexCount;
+  } else if (entry.vertexCount != storedVertexCount) {
+    mixedVertexCounts = true;
+  }
+  const Hyperedge& stored = *hyperedges.insert(std::move(entry)).first;
+  if (voteIndex) voteIndex->inserted(stored);
+}
+
+void SimpleSTLMapStorage::reweigh(Hyperedge& stored, double weight) {
+  const double previous = stored.weight;
+  stored.weight = weight;
+  if (voteIndex) voteIndex->reweighted(stored, previous);
 }
 
 bool SimpleSTLMapStorage::canUsePrefixIndex(const Hyperedge& pattern,

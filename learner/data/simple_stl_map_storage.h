@@ -2,10 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <vector>
 
 #include "learner/data/hyperedge.h"
+#include "learner/data/prefix_vote_index.h"
 #include "learner/data/storage.h"
 
 namespace hn {
@@ -27,18 +29,24 @@ class SimpleSTLMapStorage : public Storage {
       const Hyperedge& pattern) const override;
   std::vector<const Hyperedge*> viewAll(bool sorted) const override;
   std::size_t size() const override;
+  PrefixVoteIndex* prefixVotes(std::uint32_t prefixLength,
+                               std::uint32_t length) override;
 
   // The plain full scan: every entry is tested, then the matches are ranked.
   std::vector<const Hyperedge*> scanMatching(const Hyperedge& pattern) const;
 
  private:
-  // The stored hyperedge equal to `hyperedge` in the vertex order; an
-  // unknown one is inserted as a copy of its vertices with `initialWeight`.
-  Hyperedge& findOrInsert(const Hyperedge& hyperedge, double initialWeight);
+  // The stored hyperedge equal to `hyperedge` in the vertex order, or null.
+  Hyperedge* find(const Hyperedge& hyperedge);
+  // Inserts a copy of the vertices of an unknown hyperedge with `weight`.
+  void insert(const Hyperedge& hyperedge, double weight);
+  void reweigh(Hyperedge& stored, double weight);
   bool canUsePrefixIndex(const Hyperedge& pattern,
                          std::uint32_t prefixLength) const;
 
+  // Set elements never move, so the index can point at them.
   std::set<Hyperedge> hyperedges;
+  std::unique_ptr<PrefixVoteIndex> voteIndex;
 
   // Bookkeeping that decides whether the prefix index is exact: it is not
   // when a stored vertex is itself a wildcard, or when vertex counts differ

@@ -1,7 +1,6 @@
 #include "learner/data/storage.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace hn {
 namespace {
@@ -18,6 +17,11 @@ std::vector<Hyperedge> copyAll(const std::vector<const Hyperedge*>& views) {
 Storage::Storage() { set("order", "0"); }
 
 void Storage::initialize() { order = getInt("order"); }
+
+PrefixVoteIndex* Storage::prefixVotes(std::uint32_t /*prefixLength*/,
+                                      std::uint32_t /*length*/) {
+  return nullptr;
+}
 
 std::vector<Hyperedge> Storage::findMatching(const Hyperedge& pattern) const {
   return copyAll(viewMatching(pattern));
@@ -38,10 +42,8 @@ void rankVertexOrdered(std::vector<const Hyperedge*>& hyperedges) {
   for (const Hyperedge* hyperedge : hyperedges) {
     ranked.push_back({hyperedge->weight, hyperedge});
   }
-  // Higher weight first; NaN after every number, as in `ranksBefore`.
   const auto heavier = [](const Ranked& x, const Ranked& y) {
-    if (std::isnan(x.weight)) return false;
-    return std::isnan(y.weight) || x.weight > y.weight;
+    return weighsMore(x.weight, y.weight);
   };
   if (std::is_sorted(ranked.begin(), ranked.end(), heavier)) return;
   std::stable_sort(ranked.begin(), ranked.end(), heavier);

@@ -8,6 +8,8 @@
 
 namespace hn {
 
+class PrefixVoteIndex;
+
 // The population of weighted hyperedges: one entry per distinct hyperedge
 // in the vertex order. Parameter "order": the vertices per hyperedge.
 class Storage : public Configurable {
@@ -46,6 +48,13 @@ class Storage : public Configurable {
 
   // Number of stored hyperedges.
   virtual std::size_t size() const = 0;
+
+  // The votes per distinct prefix of the stored hyperedges of `length`
+  // vertices, kept up to date by the store from now on; valid until the
+  // next `initialize` or a call with other lengths. Null when this store
+  // keeps no such index: callers then scan with `viewMatching`.
+  virtual PrefixVoteIndex* prefixVotes(std::uint32_t prefixLength,
+                                       std::uint32_t length);
 
   std::int32_t order = 0;
 };

@@ -10,6 +10,11 @@ namespace hn {
 // generator is seeded from the clock.
 struct CommandLine {
   std::optional<unsigned> seed;
+  // Threads for the phases that only read the population; the output does
+  // not depend on it. 0 means one per core.
+  unsigned threads = 0;
+  // Plain full-scan algorithms instead of the indexed ones, for checking.
+  bool literal = false;
   bool help = false;
 };
 

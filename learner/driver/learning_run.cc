@@ -5,10 +5,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "learner/model/parallel_for.h"
 #include "learner/model/text_generator.h"
 
 namespace hn {
@@ -32,8 +35,12 @@ void writeHeader(std::ostream& out, std::size_t pair) {
   out << "line : " << pair << '\n' << std::flush;
 }
 
-// 4800 values separated by single blanks, built in one buffer.
-void writeImageValues(std::ostream& out, const ImageBuffer& image) {
+// Enough pairs per batch to keep every thread busy, few enough that the
+// batch's output is small.
+constexpr std::size_t kBatchPairs = 1024;
+
+// 4800 values separated by single blanks.
+std::string imageValuesLine(const ImageBuffer& image) {
   std::string line;
   line.reserve(image.size() * 4);
   char digits[16];
@@ -42,13 +49,13 @@ void writeImageValues(std::ostream& out, const ImageBuffer& image) {
     const auto end = std::to_chars(digits, digits + sizeof digits, image[i]);
     line.append(digits, end.ptr);
   }
-  out << line << '\n' << std::flush;
+  return line;
 }
 
 }  // namespace
 
 LearningRun::LearningRun(const RunScriptEntries& entries,
-                         std::optional<unsigned> seed)
+                         const CommandLine& options)
     : entries(entries) {
   learner.set("mode", "2");
   learner.set("order", entries[1]);
@@ -58,11 +65,15 @@ LearningRun::LearningRun(const RunScriptEntries& entries,
   learner.set("weightUpdateParameter", entries[4]);
   dataSet.set("filename", dataFileNames(entries));
   // The sampler has seeded the generator from the clock by now.
-  if (seed) std::srand(*seed);
+  if (options.seed) std::srand(*options.seed);
   sampler.set("perLine", entries[5]);
   learner.sampler = &sampler;
   learner.storage = &storage;
   learner.dataSet = &dataSet;
+  learner.literal = options.literal;
+  learner.threads = options.threads != 0
+                        ? options.threads
+                        : std::max(1u, std::thread::hardware_concurrency());
 }
 
 int LearningRun::execute() {
@@ -110,34 +121,59 @@ int LearningRun::outputEntry() const {
   return generatesImages() ? kImageOutputEntry : kTextOutputEntry;
 }
 
+// Pairs are generated a batch at a time on the learner's threads and
+// written in order; generation only reads the trained store.
 void LearningRun::writeImages(std::ostream& out) {
-  for (std::size_t pair = 0; 2 * pair < dataSet.instances.size(); ++pair) {
-    if (!dataSet.loaded) dataSet.load();
-    imageBuffer.fill(-1);
-    learner.generateImage(dataSet.instances[2 * pair], imageBuffer);
-    writeHeader(out, pair);
-    writeImageValues(out, imageBuffer);
+  learner.prepareQueries();
+  const std::size_t pairs = (dataSet.instances.size() + 1) / 2;
+  for (std::size_t first = 0; first < pairs; first += kBatchPairs) {
+    const std::size_t count = std::min(kBatchPairs, pairs - first);
+    std::vector<std::string> lines(count);
+    parallelFor(count, learner.threads, [&](std::size_t i) {
+      ImageBuffer image;
+      image.fill(-1);
+      learner.generateImage(dataSet.instances[2 * (first + i)], image);
+      lines[i] = imageValuesLine(image);
+    });
+    for (std::size_t i = 0; i < count; ++i) {
+      writeHeader(out, first + i);
+      out << lines[i] << '\n' << std::flush;
+    }
   }
 }
 
 void LearningRun::writeTexts(std::ostream& out) {
+  learner.prepareQueries();
   // Generation reads the store as it stands after training: one snapshot
   // serves every pair.
-  const TextGenerator generator(storage,
-                                static_cast<std::uint32_t>(learner.order),
-                                static_cast<std::uint32_t>(learner.order2));
-  for (std::size_t pair = 0; 2 * pair + 1 < dataSet.instances.size(); ++pair) {
-    if (!dataSet.loaded) dataSet.load();
-    // Positions past a shorter image hold -1, never the previous image.
-    const std::vector<std::int32_t>& image = dataSet.instances[2 * pair + 1];
-    imageBuffer.fill(-1);
-    std::copy_n(image.begin(), std::min(image.size(), kImageSize),
-                imageBuffer.begin());
-    writeHeader(out, pair);
-    std::vector<Hyperedge> fragments;
-    generator.generate(imageBuffer, fragments);
-    for (const Hyperedge& fragment : fragments) {
-      out << fragment << '\n' << std::flush;
+  std::optional<TextGenerator> generator;
+  if (!learner.literal) {
+    generator.emplace(storage, static_cast<std::uint32_t>(learner.order),
+                      static_cast<std::uint32_t>(learner.order2));
+  }
+  const std::size_t pairs = dataSet.instances.size() / 2;
+  for (std::size_t first = 0; first < pairs; first += kBatchPairs) {
+    const std::size_t count = std::min(kBatchPairs, pairs - first);
+    std::vector<std::vector<Hyperedge>> fragments(count);
+    parallelFor(count, learner.threads, [&](std::size_t i) {
+      // Positions past a shorter image hold -1, never another image's.
+      const std::vector<std::int32_t>& values =
+          dataSet.instances[2 * (first + i) + 1];
+      ImageBuffer image;
+      image.fill(-1);
+      std::copy_n(values.begin(), std::min(values.size(), kImageSize),
+                  image.begin());
+      if (generator) {
+        generator->generate(image, fragments[i]);
+      } else {
+        learner.generateText(image, fragments[i]);
+      }
+    });
+    for (std::size_t i = 0; i < count; ++i) {
+      writeHeader(out, first + i);
+      for (const Hyperedge& fragment : fragments[i]) {
+        out << fragment << '\n' << std::flush;
+      }
     }
   }
 }

@@ -5,6 +5,7 @@
 #include "learner/data/bimodal_csv_file_wrapper.h"
 #include "learner/data/sentence_image_coupling_sampler.h"
 #include "learner/data/simple_stl_map_storage.h"
+#include "learner/driver/command_line.h"
 #include "learner/driver/run_script.h"
 #include "learner/model/hypernetwork.h"
 
@@ -15,9 +16,9 @@ namespace hn {
 // pair into the output file that the run script's direction selects.
 class LearningRun {
  public:
-  // `seed`, when given, replaces the clock as the seed of the generator, so
-  // that every draw of the run follows from it.
-  LearningRun(const RunScriptEntries& entries, std::optional<unsigned> seed);
+  // The seed of `options`, when given, replaces the clock as the seed of the
+  // generator, so that every draw of the run follows from it.
+  LearningRun(const RunScriptEntries& entries, const CommandLine& options);
 
   // Returns the exit status: 0, or 1 when the output file cannot be created
   // (found out before training) or the data files could not be read.
@@ -34,7 +35,6 @@ class LearningRun {
   BimodalCSVFileWrapper dataSet;
   SentenceImageCouplingSampler sampler;
   SimpleSTLMapStorage storage;
-  ImageBuffer imageBuffer{};
 };
 
 }  // namespace hn

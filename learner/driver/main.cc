@@ -27,6 +27,6 @@ int main(int argc, char** argv) {
                  "directory; every run-script entry is empty\n"
               << std::flush;
   }
-  hn::LearningRun run(entries, commandLine->seed);
+  hn::LearningRun run(entries, *commandLine);
   return run.execute();
 }

@@ -2,8 +2,14 @@
 #include <cstdint>
 #include <vector>
 
+#include <string_view>
+#include <unordered_map>
+
 #include "learner/data/data_set.h"
+#include "learner/data/prefix_vote_index.h"
+#include "learner/data/storage.h"
 #include "learner/model/hypernetwork.h"
+#include "learner/model/parallel_for.h"
 
 namespace hn {
 
@@ -39,13 +45,46 @@ double Hypernetwork::labelAccuracy() const {
 double Hypernetwork::imageAccuracy() const {
   double sum = 0.0;
   double pairs = 0.0;
-  for (std::size_t pair = 0; pair < pairCount(); ++pair) {
-    const std::uint32_t mismatches = imageMismatches(pair);
+  for (const std::uint32_t mismatches : allImageMismatches()) {
     sum += static_cast<double>(kImageSize - mismatches) /
            static_cast<double>(kImageSize);
     pairs += 1.0;
   }
   return sum / pairs;
+}
+
+// The store does not change during the pass, so pairs that share a sentence
+// share its generated image, and pairs are independent of each other.
+std::vector<std::uint32_t> Hypernetwork::allImageMismatches() const {
+  prepareQueries();
+  const std::vector<std::vector<std::size_t>> groups = pairsBySentence();
+  std::vector<std::uint32_t> mismatches(pairCount());
+  parallelFor(groups.size(), threads, [&](std::size_t group) {
+    ImageBuffer generated;
+    generated.fill(-1);
+    generateImage(instance(2 * groups[group].front()), generated);
+    for (const std::size_t pair : groups[group]) {
+      mismatches[pair] = mismatchesAgainst(generated, pair);
+    }
+  });
+  return mismatches;
+}
+
+std::vector<std::vector<std::size_t>> Hypernetwork::pairsBySentence() const {
+  std::vector<std::vector<std::size_t>> groups;
+  std::unordered_map<std::string_view, std::size_t> groupOf;
+  for (std::size_t pair = 0; pair < pairCount(); ++pair) {
+    const std::vector<std::int32_t>& sentence = instance(2 * pair);
+    const std::string_view key(reinterpret_cast<const char*>(sentence.data()),
+                               sentence.size() * sizeof(std::int32_t));
+    const auto [entry, added] = groupOf.try_emplace(key, groups.size());
+    if (added || literal) {
+      groups.emplace_back();
+      entry->second = groups.size() - 1;
+    }
+    groups[entry->second].push_back(pair);
+  }
+  return groups;
 }
 
 std::uint32_t Hypernetwork::countDifferences(const std::int32_t* a,
@@ -62,7 +101,11 @@ std::uint32_t Hypernetwork::imageMismatches(std::size_t pair) const {
   ImageBuffer generated;
   generated.fill(-1);
   generateImage(instance(2 * pair), generated);
+  return mismatchesAgainst(generated, pair);
+}
 
+std::uint32_t Hypernetwork::mismatchesAgainst(const ImageBuffer& generated,
+                                              std::size_t pair) const {
   // Positions past a shorter image hold -1, as ungenerated ones do; an image
   // longer than the buffer is compared over the buffer only.
   const std::vector<std::int32_t>& image = instance(2 * pair + 1);
@@ -72,6 +115,18 @@ std::uint32_t Hypernetwork::imageMismatches(std::size_t pair) const {
               reference.begin());
   return countDifferences(generated.data(), reference.data(),
                           static_cast<std::int32_t>(kImageSize));
+}
+
+void Hypernetwork::prepareQueries() const {
+  // Loading is left to the first reader as ever: a data set that failed to
+  // load holds no instances and must not report its failure twice.
+  if (!dataSet->loaded && !dataSet->instances.empty()) dataSet->load();
+  if (literal) return;
+  const auto n = static_cast<std::uint32_t>(order);
+  if (PrefixVoteIndex* index =
+          storage->prefixVotes(n, n + static_cast<std::uint32_t>(order2))) {
+    index->refresh();
+  }
 }
 
 }  // namespace hn

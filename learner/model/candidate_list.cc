@@ -1,7 +1,6 @@
 #include "learner/model/candidate_list.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "learner/data/hyperedge.h"
 
@@ -15,12 +14,6 @@ constexpr std::size_t kInitialSlots = 64;
 std::size_t hashValue(std::int32_t value) {
   return static_cast<std::size_t>(
       static_cast<std::uint32_t>(value) * 0x9E3779B97F4A7C15ull >> 32);
-}
-
-// Higher first; NaN after every number, so the order stays strict.
-bool scoresHigher(double x, double y) {
-  if (std::isnan(x)) return false;
-  return std::isnan(y) || x > y;
 }
 
 }  // namespace
@@ -60,7 +53,7 @@ void CandidateList::growSlots() {
 void CandidateList::rank() {
   std::stable_sort(candidates.begin(), candidates.end(),
                    [](const Candidate& x, const Candidate& y) {
-                     return scoresHigher(x.score, y.score);
+                     return weighsMore(x.score, y.score);
                    });
   slots.clear();
 }
@@ -73,7 +66,7 @@ std::vector<std::uint32_t> CandidateList::bestIndexPerImagePosition() const {
     std::uint32_t& best = bestOf[static_cast<std::size_t>(
         imageVertexPosition(candidates[i].value) + kPositionRadix)];
     if (best == 0 ||
-        scoresHigher(candidates[i].score, candidates[best - 1].score)) {
+        weighsMore(candidates[i].score, candidates[best - 1].score)) {
       best = static_cast<std::uint32_t>(i + 1);
     }
   }
@@ -104,8 +97,8 @@ void CandidateList::rankBestPerImagePosition() {
   // The ranked order: by score, equal scores in voting order.
   std::sort(survivors.begin(), survivors.end(),
             [](const Survivor& x, const Survivor& y) {
-              if (scoresHigher(x.score, y.score)) return true;
-              return !scoresHigher(y.score, x.score) && x.index < y.index;
+              if (weighsMore(x.score, y.score)) return true;
+              return !weighsMore(y.score, x.score) && x.index < y.index;
             });
   std::vector<Candidate> ranked;
   ranked.reserve(survivors.size());

@@ -12,6 +12,7 @@
 namespace hn {
 
 class DataSet;
+class PrefixVoteIndex;
 class Sampler;
 class Storage;
 
@@ -87,6 +88,21 @@ class Hypernetwork : public Configurable {
   Storage* storage = nullptr;
   DataSet* dataSet = nullptr;
 
+  // Answers image inference and text generation by the plain definitions
+  // (full scans, linear searches, no index): slow, for checking that the
+  // fast paths give the same results.
+  bool literal = false;
+  // Threads for the passes that only read the population (accuracy and
+  // generation); results do not depend on it.
+  unsigned threads = 1;
+
+  // Makes the store's indexes ready for concurrent queries; call before
+  // querying from several threads.
+  void prepareQueries() const;
+  // For every pair, the positions at which its generated image differs
+  // from its image, computed on `threads` threads.
+  std::vector<std::uint32_t> allImageMismatches() const;
+
  private:
   // Data access that loads the data set first when it is not loaded yet.
   std::size_t instanceCount() const;
@@ -94,11 +110,20 @@ class Hypernetwork : public Configurable {
   std::size_t pairCount() const;
   const std::vector<std::int32_t>& instance(std::size_t index) const;
 
+  // The store's vote tables when they give exact sums for `sentence`, else
+  // null: the votes must then be added up in voting order.
+  PrefixVoteIndex* exactVoteIndex(
+      const std::vector<std::int32_t>& sentence) const;
   // Every window of the sentence votes with its matches' image vertices.
   void voteForImageValues(const std::vector<std::int32_t>& sentence,
                           CandidateList& candidates) const;
   // Generates the image of pair `pair` and counts its wrong positions.
   std::uint32_t imageMismatches(std::size_t pair) const;
+  std::uint32_t mismatchesAgainst(const ImageBuffer& generated,
+                                  std::size_t pair) const;
+  // Pair numbers grouped by equal sentences, in order of first appearance;
+  // one group per pair when `literal`.
+  std::vector<std::vector<std::size_t>> pairsBySentence() const;
   void reinforce(const Hyperedge& hyperedge);
 
   // Copies the settings to the components, loads the data and empties the

@@ -3,18 +3,14 @@
 #include <vector>
 
 #include "learner/data/hyperedge.h"
+#include "learner/data/prefix_vote_index.h"
 #include "learner/data/storage.h"
 #include "learner/model/hypernetwork.h"
+#include "learner/model/literal_inference.h"
 #include "learner/model/text_generator.h"
+#include "learner/model/window_votes.h"
 
 namespace hn {
-namespace {
-
-bool isImagePosition(std::int32_t position) {
-  return position >= 0 && static_cast<std::size_t>(position) < kImageSize;
-}
-
-}  // namespace
 
 std::int32_t Hypernetwork::predictElement(
     const std::vector<std::int32_t>& sequence, std::uint32_t position,
@@ -79,8 +75,28 @@ void Hypernetwork::voteForImageValues(const std::vector<std::int32_t>& sentence,
   }
 }
 
+PrefixVoteIndex* Hypernetwork::exactVoteIndex(
+    const std::vector<std::int32_t>& sentence) const {
+  const auto n = static_cast<std::uint32_t>(order);
+  PrefixVoteIndex* index =
+      storage->prefixVotes(n, n + static_cast<std::uint32_t>(order2));
+  if (index == nullptr) return nullptr;
+  const std::size_t windows = sentence.size() >= n ? sentence.size() - n + 1 : 0;
+  return index->sumsExact(windows) ? index : nullptr;
+}
+
 void Hypernetwork::inferImageValues(const std::vector<std::int32_t>& sentence,
                                     std::vector<std::int32_t>& values) const {
+  if (literal) {
+    literalInferImageValues(*storage, static_cast<std::uint32_t>(order),
+                            static_cast<std::uint32_t>(order2), sentence,
+                            values);
+    return;
+  }
+  if (PrefixVoteIndex* index = exactVoteIndex(sentence)) {
+    values = WindowVotes(*index, sentence).rankedBestPerPosition();
+    return;
+  }
   CandidateList candidates;
   voteForImageValues(sentence, candidates);
   candidates.rankBestPerImagePosition();
@@ -94,19 +110,34 @@ void Hypernetwork::inferImageValues(const std::vector<std::int32_t>& sentence,
 // image does not depend on their order and they need no ranking.
 void Hypernetwork::generateImage(const std::vector<std::int32_t>& sentence,
                                  ImageBuffer& image) const {
-  CandidateList candidates;
-  voteForImageValues(sentence, candidates);
-  for (const Candidate& best : candidates.bestPerImagePosition()) {
+  std::vector<std::int32_t> best;
+  if (literal) {
+    inferImageValues(sentence, best);
+  } else if (PrefixVoteIndex* index = exactVoteIndex(sentence)) {
+    best = WindowVotes(*index, sentence).bestPerPosition();
+  } else {
+    CandidateList candidates;
+    voteForImageValues(sentence, candidates);
+    for (const Candidate& candidate : candidates.bestPerImagePosition()) {
+      best.push_back(candidate.value);
+    }
+  }
+  for (const std::int32_t vertex : best) {
     // A vertex outside the image has nowhere to go and is skipped.
-    const std::int32_t position = imageVertexPosition(best.value);
+    const std::int32_t position = imageVertexPosition(vertex);
     if (isImagePosition(position)) {
-      image[static_cast<std::size_t>(position)] = imageVertexValue(best.value);
+      image[static_cast<std::size_t>(position)] = imageVertexValue(vertex);
     }
   }
 }
 
 void Hypernetwork::generateText(const ImageBuffer& image,
                                 std::vector<Hyperedge>& fragments) const {
+  if (literal) {
+    literalGenerateText(*storage, static_cast<std::uint32_t>(order),
+                        static_cast<std::uint32_t>(order2), image, fragments);
+    return;
+  }
   TextGenerator(*storage, static_cast<std::uint32_t>(order),
                 static_cast<std::uint32_t>(order2))
       .generate(image, fragments);

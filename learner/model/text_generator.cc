@@ -9,10 +9,6 @@
 namespace hn {
 namespace {
 
-bool holdsWildcard(const std::int32_t* vertices, std::uint32_t count) {
-  return std::find(vertices, vertices + count, kWildcard) != vertices + count;
-}
-
 // FNV-1a over the vertex values.
 std::size_t hashVertices(const std::int32_t* vertices, std::uint32_t count) {
   std::size_t hash = 14695981039346656037ull;
@@ -34,7 +30,7 @@ class FragmentMerger {
   }
 
   void merge(const std::int32_t* part, double weight) {
-    const std::size_t found = searchLinearly || holdsWildcard(part, partLength)
+    const std::size_t found = searchLinearly || holdsWildcard({part, partLength})
                                   ? linearSearch(part)
                                   : hashedSearch(part);
     if (found < fragments.size()) {
@@ -52,7 +48,7 @@ class FragmentMerger {
     // Entries of another length, or with wildcards, can match parts that
     // are not equal to them: only the linear search sees that.
     if (fragment.vertexCount != partLength ||
-        holdsWildcard(fragment.vertices, partLength)) {
+        fragment.holdsWildcard()) {
       searchLinearly = true;
       return;
     }
@@ -84,10 +80,6 @@ class FragmentMerger {
   std::unordered_multimap<std::size_t, std::size_t> indexByHash;
   bool searchLinearly = false;
 };
-
-bool isImagePosition(std::int32_t position) {
-  return position >= 0 && static_cast<std::size_t>(position) < kImageSize;
-}
 
 }  // namespace
 

@@ -1,0 +1,190 @@
+#include "learner/data/prefix_vote_index.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+namespace hn {
+namespace {
+
+// The number of binary digits after the point that `weight` needs: 0 for
+// whole numbers, 1 for halves, 52 and more for most decimal fractions.
+int fractionBitsOf(double weight) {
+  if (weight == 0.0) return 0;
+  int exponent = 0;
+  const double mantissa = std::frexp(std::fabs(weight), &exponent);
+  const auto digits = static_cast<std::uint64_t>(std::ldexp(mantissa, 53));
+  const int lowest = exponent - 53 + std::countr_zero(digits);
+  return lowest < 0 ? -lowest : 0;
+}
+
+bool prefixMatches(std::span<const std::int32_t> prefix,
+                   std::span<const std::int32_t> window) {
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (prefix[i] != window[i] && prefix[i] != kWildcard &&
+        window[i] != kWildcard) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::size_t PrefixVoteIndex::PrefixHash::operator()(
+    const std::vector<std::int32_t>& prefix) const {
+  std::size_t hash = 14695981039346656037ull;
+  for (const std::int32_t value : prefix) {
+    hash = (hash ^ static_cast<std::uint32_t>(value)) * 1099511628211ull;
+  }
+  return hash;
+}
+
+PrefixVoteIndex::PrefixVoteIndex(std::uint32_t prefixLength,
+                                 std::uint32_t length)
+    : prefixLength_(prefixLength), length_(length) {}
+
+void PrefixVoteIndex::inserted(const Hyperedge& stored) {
+  if (stored.vertexCount != length_) return;
+  recordWeight(stored.weight, 0.0);
+  Group& group = groupOf(stored);
+  group.members.push_back(&stored);
+  for (std::uint32_t slot = prefixLength_; slot < length_; ++slot) {
+    Vote& vote = voteFor(group, stored.vertices[slot]);
+    vote.sum += stored.weight;
+    if (vote.bestStale) continue;
+    if (vote.best == nullptr || ranksBefore(stored, *vote.best)) {
+      vote.best = &stored;
+      vote.bestSlot = slot;
+    }
+  }
+}
+
+void PrefixVoteIndex::reweighted(const Hyperedge& stored, double previous) {
+  if (stored.vertexCount != length_) return;
+  recordWeight(stored.weight, previous);
+  Group& group = groupOf(stored);
+  const auto groupNumber = static_cast<std::uint32_t>(&group - groups.data());
+  const bool rose = weighsMore(stored.weight, previous);
+  const bool fell = weighsMore(previous, stored.weight);
+  for (std::uint32_t slot = prefixLength_; slot < length_; ++slot) {
+    Vote& vote = voteFor(group, stored.vertices[slot]);
+    vote.sum += stored.weight - previous;
+    if (vote.bestStale) continue;
+    if (fell && vote.best == &stored) {
+      // Another hyperedge holding the vertex may rank before it now.
+      makeStale(groupNumber,
+                static_cast<std::uint32_t>(&vote - group.votes.data()));
+    } else if (rose && ranksBefore(stored, *vote.best)) {
+      vote.best = &stored;
+      vote.bestSlot = slot;
+    }
+  }
+}
+
+void PrefixVoteIndex::refresh() {
+  for (const auto& [group, vote] : stale) {
+    Vote& entry = groups[group].votes[vote];
+    if (entry.bestStale) recomputeBest(groups[group], entry);
+  }
+  stale.clear();
+}
+
+void PrefixVoteIndex::matchingGroups(std::span<const std::int32_t> window,
+                                     std::vector<std::uint32_t>& found) const {
+  if (!prefixWithWildcard && !holdsWildcard(window)) {
+    const auto group =
+        groupOfPrefix.find(std::vector<std::int32_t>(window.begin(),
+                                                     window.end()));
+    if (group != groupOfPrefix.end()) found.push_back(group->second);
+    return;
+  }
+  for (std::uint32_t group = 0; group < prefixes.size(); ++group) {
+    if (prefixMatches(prefixes[group], window)) found.push_back(group);
+  }
+}
+
+const std::vector<PrefixVoteIndex::Vote>& PrefixVoteIndex::votes(
+    std::uint32_t group) const {
+  return groups[group].votes;
+}
+
+const PrefixVoteIndex::Vote* PrefixVoteIndex::find(std::uint32_t group,
+                                                   std::int32_t vertex) {
+  Group& entries = groups[group];
+  const auto found = entries.voteOf.find(vertex);
+  if (found == entries.voteOf.end()) return nullptr;
+  Vote& vote = entries.votes[found->second];
+  if (vote.bestStale) recomputeBest(entries, vote);
+  return &vote;
+}
+
+bool PrefixVoteIndex::sumsExact(std::size_t windows) const {
+  if (everInexact) return false;
+  const double votesPerHyperedge =
+      static_cast<double>(windows) * (length_ - prefixLength_);
+  return 2.0 * peakAbsoluteWeightSum * votesPerHyperedge <=
+         std::ldexp(1.0, 53 - fractionBits);
+}
+
+PrefixVoteIndex::Group& PrefixVoteIndex::groupOf(const Hyperedge& stored) {
+  std::vector<std::int32_t> prefix(stored.vertices,
+                                   stored.vertices + prefixLength_);
+  const auto [entry, added] = groupOfPrefix.try_emplace(
+      prefix, static_cast<std::uint32_t>(groups.size()));
+  if (added) {
+    if (holdsWildcard(prefix)) prefixWithWildcard = true;
+    prefixes.push_back(std::move(prefix));
+    groups.emplace_back();
+  }
+  return groups[entry->second];
+}
+
+PrefixVoteIndex::Vote& PrefixVoteIndex::voteFor(Group& group,
+                                                std::int32_t vertex) {
+  const auto [entry, added] = group.voteOf.try_emplace(
+      vertex, static_cast<std::uint32_t>(group.votes.size()));
+  if (added) {
+    const auto id = vertexIds
+                        .try_emplace(vertex, static_cast<std::uint32_t>(
+                                                 vertexIds.size()))
+                        .first->second;
+    group.votes.push_back({vertex, id, 0.0, 0, nullptr, false});
+  }
+  return group.votes[entry->second];
+}
+
+void PrefixVoteIndex::recordWeight(double weight, double previous) {
+  if (!std::isfinite(weight)) {
+    everInexact = true;
+    return;
+  }
+  fractionBits = std::max(fractionBits, fractionBitsOf(weight));
+  absoluteWeightSum += std::fabs(weight) - std::fabs(previous);
+  peakAbsoluteWeightSum = std::max(peakAbsoluteWeightSum, absoluteWeightSum);
+  // Every maintained sum must stay exact too, whatever queries come.
+  if (!sumsExact(1)) everInexact = true;
+}
+
+void PrefixVoteIndex::makeStale(std::uint32_t group, std::uint32_t vote) {
+  groups[group].votes[vote].bestStale = true;
+  stale.emplace_back(group, vote);
+}
+
+void PrefixVoteIndex::recomputeBest(Group& group, Vote& vote) const {
+  vote.best = nullptr;
+  for (const Hyperedge* member : group.members) {
+    for (std::uint32_t slot = prefixLength_; slot < length_; ++slot) {
+      if (member->vertices[slot] != vote.vertex) continue;
+      if (vote.best == nullptr || ranksBefore(*member, *vote.best)) {
+        vote.best = member;
+        vote.bestSlot = slot;
+      }
+      break;
+    }
+  }
+  vote.bestStale = false;
+}
+
+}  // namespace hn

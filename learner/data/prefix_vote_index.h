@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+#include "learner/data/hyperedge.h"
+
+namespace hn {
+
+// A secondary index of a hyperedge store: for every distinct prefix (the
+// first `prefixLength` vertices) of the stored hyperedges of one length, the
+// votes that a pattern made of that prefix and wildcards collects from its
+// matches. Per vertex value found in the slots after the prefix it keeps the
+// summed weight over all its slot occurrences, how many occurrences there
+// are, and the best-ranked hyperedge holding it, which decides between
+// equal sums. A query then reads one small table per window instead of every
+// matching hyperedge.
+//
+// The store reports every insertion and weight change; the index holds
+// pointers to the stored hyperedges, which must stay where they are.
+//
+// The sums are maintained by adding differences, so they equal the sums in
+// any other order only while every partial sum is exact: `sumsExact` says
+// whether that holds for queries of a given number of windows.
+class PrefixVoteIndex {
+ public:
+  struct Vote {
+    std::int32_t vertex;
+    // Dense number of the vertex over the whole index, for callers' tables.
+    std::uint32_t vertexId;
+    double sum;
+    // The first slot after the prefix that holds the vertex in `best`.
+    std::uint32_t bestSlot;
+    const Hyperedge* best;
+    // `best` lost weight and may no longer be the best; see `refresh`.
+    bool bestStale;
+  };
+
+  PrefixVoteIndex(std::uint32_t prefixLength, std::uint32_t length);
+
+  std::uint32_t prefixLength() const { return prefixLength_; }
+  std::uint32_t length() const { return length_; }
+
+  // Hyperedges of another vertex count are ignored: no pattern of `length`
+  // vertices matches them.
+  void inserted(const Hyperedge& stored);
+  void reweighted(const Hyperedge& stored, double previous);
+
+  // Brings every best-ranked holder up to date after weights went down.
+  // Queries from several threads need it called first.
+  void refresh();
+
+  // Appends the numbers of the groups whose prefix matches `window`, -1 on
+  // either side matching anything, in no particular order.
+  void matchingGroups(std::span<const std::int32_t> window,
+                      std::vector<std::uint32_t>& groups) const;
+  const std::vector<Vote>& votes(std::uint32_t group) const;
+  // The vote for `vertex` in `group`, or null. Refreshes a stale holder
+  // first, so it is not for concurrent use unless `refresh` ran.
+  const Vote* find(std::uint32_t group, std::int32_t vertex);
+
+  std::size_t vertexIdCount() const { return vertexIds.size(); }
+
+  // Whether the maintained sums equal the sums a query of `windows` windows
+  // would add up in its own order: all weights finite multiples of one
+  // power of two, small enough that no sum is ever rounded.
+  bool sumsExact(std::size_t windows) const;
+
+ private:
+  struct Group {
+    std::vector<Vote> votes;
+    std::unordered_map<std::int32_t, std::uint32_t> voteOf;
+    std::vector<const Hyperedge*> members;
+  };
+  struct PrefixHash {
+    std::size_t operator()(const std::vector<std::int32_t>& prefix) const;
+  };
+
+  Group& groupOf(const Hyperedge& stored);
+  Vote& voteFor(Group& group, std::int32_t vertex);
+  void recordWeight(double weight, double previous);
+  void makeStale(std::uint32_t group, std::uint32_t vote);
+  void recomputeBest(Group& group, Vote& vote) const;
+
+  std::uint32_t prefixLength_;
+  std::uint32_t length_;
+  std::vector<Group> groups;
+  std::vector<std::vector<std::int32_t>> prefixes;
+  std::unordered_map<std::vector<std::int32_t>, std::uint32_t, PrefixHash>
+      groupOfPrefix;
+  bool prefixWithWildcard = false;
+  std::unordered_map<std::int32_t, std::uint32_t> vertexIds;
+
+  // Votes whose best holder lost weight: (group, vote) pairs.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> stale;
+
+  // Exactness bookkeeping.
+  int fractionBits = 0;
+  double absoluteWeightSum = 0.0;
+  double peakAbsoluteWeightSum = 0.0;
+  bool everInexact = false;
+};
+
+}  // namespace hn

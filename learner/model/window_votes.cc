@@ -1,0 +1,154 @@
+#include "learner/model/window_votes.h"
+
+#include <algorithm>
+
+namespace hn {
+namespace {
+
+// Per-thread tables indexed by the index's dense vertex numbers, reused
+// from query to query: an entry belongs to the current query only when its
+// stamp is the current one, so nothing needs clearing.
+struct Scratch {
+  std::vector<std::uint32_t> stamp;
+  std::vector<double> sum;
+  std::vector<std::uint32_t> firstWindow;
+  std::uint32_t current = 0;
+  // Per packed position (offset by the radix): the surviving candidate + 1.
+  std::vector<std::uint32_t> bestAt =
+      std::vector<std::uint32_t>(2 * kPositionRadix, 0);
+
+  void begin(std::size_t vertexIds) {
+    if (stamp.size() < vertexIds) {
+      stamp.resize(vertexIds, 0);
+      sum.resize(vertexIds);
+      firstWindow.resize(vertexIds);
+    }
+    if (++current == 0) {
+      std::fill(stamp.begin(), stamp.end(), 0);
+      current = 1;
+    }
+  }
+};
+
+Scratch& scratch() {
+  thread_local Scratch tables;
+  return tables;
+}
+
+}  // namespace
+
+WindowVotes::WindowVotes(PrefixVoteIndex& index,
+                         std::span<const std::int32_t> sentence)
+    : index(index), sentence(sentence) {
+  scratch().begin(index.vertexIdCount());
+  const std::size_t n = index.prefixLength();
+  for (std::size_t window = 0; window + n <= sentence.size(); ++window) {
+    addWindow(window);
+  }
+}
+
+std::span<const std::int32_t> WindowVotes::windowAt(std::size_t window) const {
+  return sentence.subspan(window, index.prefixLength());
+}
+
+void WindowVotes::addWindow(std::size_t window) {
+  Scratch& tables = scratch();
+  groups.clear();
+  index.matchingGroups(windowAt(window), groups);
+  for (const std::uint32_t group : groups) {
+    for (const PrefixVoteIndex::Vote& vote : index.votes(group)) {
+      const std::uint32_t id = vote.vertexId;
+      if (tables.stamp[id] == tables.current) {
+        tables.sum[id] += vote.sum;
+        continue;
+      }
+      tables.stamp[id] = tables.current;
+      tables.sum[id] = vote.sum;
+      tables.firstWindow[id] = static_cast<std::uint32_t>(window);
+      candidates.push_back({vote.vertex, id});
+    }
+  }
+}
+
+std::vector<std::uint32_t> WindowVotes::survivors() {
+  std::vector<std::uint32_t>& bestAt = scratch().bestAt;
+  std::vector<std::size_t> positions;
+  for (std::uint32_t i = 0; i < candidates.size(); ++i) {
+    const auto position = static_cast<std::size_t>(
+        imageVertexPosition(candidates[i].vertex) + kPositionRadix);
+    std::uint32_t& best = bestAt[position];
+    if (best == 0) {
+      positions.push_back(position);
+      best = i + 1;
+    } else if (ranksBefore(i, best - 1)) {
+      best = i + 1;
+    }
+  }
+  std::vector<std::uint32_t> kept;
+  kept.reserve(positions.size());
+  for (const std::size_t position : positions) {
+    kept.push_back(bestAt[position] - 1);
+    bestAt[position] = 0;
+  }
+  return kept;
+}
+
+std::vector<std::int32_t> WindowVotes::bestPerPosition() {
+  std::vector<std::int32_t> vertices;
+  for (const std::uint32_t i : survivors()) {
+    vertices.push_back(candidates[i].vertex);
+  }
+  return vertices;
+}
+
+std::vector<std::int32_t> WindowVotes::rankedBestPerPosition() {
+  std::vector<std::uint32_t> kept = survivors();
+  std::sort(kept.begin(), kept.end(), [this](std::uint32_t a, std::uint32_t b) {
+    return ranksBefore(a, b);
+  });
+  std::vector<std::int32_t> vertices;
+  vertices.reserve(kept.size());
+  for (const std::uint32_t i : kept) vertices.push_back(candidates[i].vertex);
+  return vertices;
+}
+
+bool WindowVotes::ranksBefore(std::uint32_t a, std::uint32_t b) {
+  const Scratch& tables = scratch();
+  const double sumA = tables.sum[candidates[a].vertexId];
+  const double sumB = tables.sum[candidates[b].vertexId];
+  if (sumA != sumB) return sumA > sumB;
+  return votedBefore(candidates[a], candidates[b]);
+}
+
+// The order in which window-by-window voting first meets the two vertices:
+// by window, then by the rank of the first match holding each, then by slot.
+bool WindowVotes::votedBefore(const Candidate& a, const Candidate& b) {
+  const Scratch& tables = scratch();
+  const std::uint32_t windowA = tables.firstWindow[a.vertexId];
+  const std::uint32_t windowB = tables.firstWindow[b.vertexId];
+  if (windowA != windowB) return windowA < windowB;
+  const FirstMatch matchA = firstMatch(a.vertex, windowA);
+  const FirstMatch matchB = firstMatch(b.vertex, windowA);
+  if (matchA.hyperedge != matchB.hyperedge) {
+    return hn::ranksBefore(*matchA.hyperedge, *matchB.hyperedge);
+  }
+  return matchA.slot < matchB.slot;
+}
+
+WindowVotes::FirstMatch WindowVotes::firstMatch(std::int32_t vertex,
+                                                std::size_t window) {
+  groups.clear();
+  index.matchingGroups(windowAt(window), groups);
+  FirstMatch first{nullptr, 0};
+  for (const std::uint32_t group : groups) {
+    const PrefixVoteIndex::Vote* vote = index.find(group, vertex);
+    if (vote == nullptr) continue;
+    if (first.hyperedge == nullptr ||
+        hn::ranksBefore(*vote->best, *first.hyperedge)) {
+      first = {vote->best, vote->bestSlot};
+    }
+  }
+  return first;
+}
+
+}  // namespace hn

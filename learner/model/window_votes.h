@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "learner/data/prefix_vote_index.h"
+
+namespace hn {
+
+// The votes that every window of a sentence collects from its matches,
+// combined from the store's per-prefix tables instead of re-read match by
+// match. Gives exactly the candidates of voting window by window (matches
+// by rank, slots in order) when the index's sums are exact for the
+// sentence's window count (`PrefixVoteIndex::sumsExact`): then a sum does
+// not depend on the order of its terms, and ties go, as in that voting, to
+// the vertex whose first vote came first.
+//
+// Uses scratch space of its thread: one object per thread at a time.
+class WindowVotes {
+ public:
+  WindowVotes(PrefixVoteIndex& index, std::span<const std::int32_t> sentence);
+  WindowVotes(const WindowVotes&) = delete;
+  WindowVotes& operator=(const WindowVotes&) = delete;
+
+  // Per image position that got a vote, its best vertex: the highest sum,
+  // of equal sums the one voted for first. In no particular order.
+  std::vector<std::int32_t> bestPerPosition();
+  // The same vertices by decreasing sum, equal sums in voting order.
+  std::vector<std::int32_t> rankedBestPerPosition();
+
+ private:
+  struct Candidate {
+    std::int32_t vertex;
+    std::uint32_t vertexId;
+  };
+  struct FirstMatch {
+    const Hyperedge* hyperedge;
+    std::uint32_t slot;
+  };
+
+  void addWindow(std::size_t window);
+  std::span<const std::int32_t> windowAt(std::size_t window) const;
+  // Candidates (indexes into `candidates`) that survive per position.
+  std::vector<std::uint32_t> survivors();
+  bool ranksBefore(std::uint32_t a, std::uint32_t b);
+  bool votedBefore(const Candidate& a, const Candidate& b);
+  FirstMatch firstMatch(std::int32_t vertex, std::size_t window);
+
+  PrefixVoteIndex& index;
+  std::span<const std::int32_t> sentence;
+  std::vector<Candidate> candidates;
+  std::vector<std::uint32_t> groups;
+};
+
+}  // namespace hn
