@@ -69,7 +69,7 @@ class Scenario {
   }
 
   void write() {
-    direction = pick(0, 1) == 0 ? "0" : "1";
+    direction = std::to_string(pick(0, 1));
     const int order = pick(0, 4);
     const int order2 = pick(0, 6);
     const char* updates[] = {"0.5", "0.1", "0", "-0.5"};
