@@ -1,23 +1,13 @@
 #include "learner/data/prefix_vote_index.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 
+#include "learner/data/exact_sum.h"
+
 namespace hn {
 namespace {
-
-// The number of binary digits after the point that `weight` needs: 0 for
-// whole numbers, 1 for halves, 52 and more for most decimal fractions.
-int fractionBitsOf(double weight) {
-  if (weight == 0.0) return 0;
-  int exponent = 0;
-  const double mantissa = std::frexp(std::fabs(weight), &exponent);
-  const auto digits = static_cast<std::uint64_t>(std::ldexp(mantissa, 53));
-  const int lowest = exponent - 53 + std::countr_zero(digits);
-  return lowest < 0 ? -lowest : 0;
-}
 
 bool prefixMatches(std::span<const std::int32_t> prefix,
                    std::span<const std::int32_t> window) {
@@ -33,7 +23,7 @@ bool prefixMatches(std::span<const std::int32_t> prefix,
 }  // namespace
 
 std::size_t PrefixVoteIndex::PrefixHash::operator()(
-    const std::vector<std::int32_t>& prefix) const {
+    std::span<const std::int32_t> prefix) const {
   std::size_t hash = 14695981039346656037ull;
   for (const std::int32_t value : prefix) {
     hash = (hash ^ static_cast<std::uint32_t>(value)) * 1099511628211ull;
@@ -94,9 +84,7 @@ void PrefixVoteIndex::refresh() {
 void PrefixVoteIndex::matchingGroups(std::span<const std::int32_t> window,
                                      std::vector<std::uint32_t>& found) const {
   if (!prefixWithWildcard && !holdsWildcard(window)) {
-    const auto group =
-        groupOfPrefix.find(std::vector<std::int32_t>(window.begin(),
-                                                     window.end()));
+    const auto group = groupOfPrefix.find(window);
     if (group != groupOfPrefix.end()) found.push_back(group->second);
     return;
   }
@@ -124,21 +112,22 @@ bool PrefixVoteIndex::sumsExact(std::size_t windows) const {
   if (everInexact) return false;
   const double votesPerHyperedge =
       static_cast<double>(windows) * (length_ - prefixLength_);
-  return 2.0 * peakAbsoluteWeightSum * votesPerHyperedge <=
-         std::ldexp(1.0, 53 - fractionBits);
+  // Twice the bound: the running sum of magnitudes is itself rounded.
+  return sumsStayExact(fractionBits,
+                       2.0 * peakAbsoluteWeightSum * votesPerHyperedge);
 }
 
 PrefixVoteIndex::Group& PrefixVoteIndex::groupOf(const Hyperedge& stored) {
-  std::vector<std::int32_t> prefix(stored.vertices,
-                                   stored.vertices + prefixLength_);
-  const auto [entry, added] = groupOfPrefix.try_emplace(
-      prefix, static_cast<std::uint32_t>(groups.size()));
-  if (added) {
-    if (holdsWildcard(prefix)) prefixWithWildcard = true;
-    prefixes.push_back(std::move(prefix));
-    groups.emplace_back();
+  const std::span<const std::int32_t> prefix(stored.vertices, prefixLength_);
+  if (const auto found = groupOfPrefix.find(prefix);
+      found != groupOfPrefix.end()) {
+    return groups[found->second];
   }
-  return groups[entry->second];
+  if (holdsWildcard(prefix)) prefixWithWildcard = true;
+  prefixes.emplace_back(prefix.begin(), prefix.end());
+  groupOfPrefix.emplace(prefixes.back(),
+                        static_cast<std::uint32_t>(groups.size()));
+  return groups.emplace_back();
 }
 
 PrefixVoteIndex::Vote& PrefixVoteIndex::voteFor(Group& group,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -75,8 +76,17 @@ class PrefixVoteIndex {
     std::unordered_map<std::int32_t, std::uint32_t> voteOf;
     std::vector<const Hyperedge*> members;
   };
+  // Prefixes are looked up as spans, without building a vector.
   struct PrefixHash {
-    std::size_t operator()(const std::vector<std::int32_t>& prefix) const;
+    using is_transparent = void;
+    std::size_t operator()(std::span<const std::int32_t> prefix) const;
+  };
+  struct PrefixEqual {
+    using is_transparent = void;
+    bool operator()(std::span<const std::int32_t> x,
+                    std::span<const std::int32_t> y) const {
+      return std::equal(x.begin(), x.end(), y.begin(), y.end());
+    }
   };
 
   Group& groupOf(const Hyperedge& stored);
@@ -89,7 +99,8 @@ class PrefixVoteIndex {
   std::uint32_t length_;
   std::vector<Group> groups;
   std::vector<std::vector<std::int32_t>> prefixes;
-  std::unordered_map<std::vector<std::int32_t>, std::uint32_t, PrefixHash>
+  std::unordered_map<std::vector<std::int32_t>, std::uint32_t, PrefixHash,
+                     PrefixEqual>
       groupOfPrefix;
   bool prefixWithWildcard = false;
   std::unordered_map<std::int32_t, std::uint32_t> vertexIds;

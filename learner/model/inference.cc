@@ -110,11 +110,12 @@ void Hypernetwork::inferImageValues(const std::vector<std::int32_t>& sentence,
 // image does not depend on their order and they need no ranking.
 void Hypernetwork::generateImage(const std::vector<std::int32_t>& sentence,
                                  ImageBuffer& image) const {
-  std::vector<std::int32_t> best;
+  thread_local std::vector<std::int32_t> best;
+  best.clear();
   if (literal) {
     inferImageValues(sentence, best);
   } else if (PrefixVoteIndex* index = exactVoteIndex(sentence)) {
-    best = WindowVotes(*index, sentence).bestPerPosition();
+    WindowVotes(*index, sentence).bestPerPosition(best);
   } else {
     CandidateList candidates;
     voteForImageValues(sentence, candidates);
@@ -138,8 +139,9 @@ void Hypernetwork::generateText(const ImageBuffer& image,
                         static_cast<std::uint32_t>(order2), image, fragments);
     return;
   }
+  // For one image, building an index costs more than it saves.
   TextGenerator(*storage, static_cast<std::uint32_t>(order),
-                static_cast<std::uint32_t>(order2))
+                static_cast<std::uint32_t>(order2), false)
       .generate(image, fragments);
 }
 

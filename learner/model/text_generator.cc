@@ -1,109 +1,108 @@
 #include "learner/model/text_generator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
-#include <unordered_map>
+#include <numeric>
 
+#include "learner/data/exact_sum.h"
 #include "learner/data/storage.h"
+#include "learner/model/literal_inference.h"
 
 namespace hn {
-namespace {
-
-// FNV-1a over the vertex values.
-std::size_t hashVertices(const std::int32_t* vertices, std::uint32_t count) {
-  std::size_t hash = 14695981039346656037ull;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    hash = (hash ^ static_cast<std::uint32_t>(vertices[i])) * 1099511628211ull;
-  }
-  return hash;
-}
-
-// Adds sentence parts into a fragment list. Without wildcards, matching
-// means equal vertices, which a hash lookup finds at once; once a wildcard
-// is in play it falls back to the front-to-back search that defines the
-// result.
-class FragmentMerger {
- public:
-  FragmentMerger(std::vector<Hyperedge>& fragments, std::uint32_t partLength)
-      : fragments(fragments), partLength(partLength) {
-    for (std::size_t i = 0; i < fragments.size(); ++i) remember(i);
-  }
-
-  void merge(const std::int32_t* part, double weight) {
-    const std::size_t found = searchLinearly || holdsWildcard({part, partLength})
-                                  ? linearSearch(part)
-                                  : hashedSearch(part);
-    if (found < fragments.size()) {
-      fragments[found].weight += weight;
-      return;
-    }
-    fragments.emplace_back(partLength, part);
-    fragments.back().weight = weight;
-    remember(fragments.size() - 1);
-  }
-
- private:
-  void remember(std::size_t index) {
-    const Hyperedge& fragment = fragments[index];
-    // Entries of another length, or with wildcards, can match parts that
-    // are not equal to them: only the linear search sees that.
-    if (fragment.vertexCount != partLength ||
-        fragment.holdsWildcard()) {
-      searchLinearly = true;
-      return;
-    }
-    indexByHash.emplace(hashVertices(fragment.vertices, partLength), index);
-  }
-
-  std::size_t linearSearch(const std::int32_t* part) const {
-    const Hyperedge pattern(partLength, part);
-    for (std::size_t i = 0; i < fragments.size(); ++i) {
-      if (fragments[i].matches(pattern)) return i;
-    }
-    return fragments.size();
-  }
-
-  std::size_t hashedSearch(const std::int32_t* part) const {
-    const auto [first, last] =
-        indexByHash.equal_range(hashVertices(part, partLength));
-    for (auto entry = first; entry != last; ++entry) {
-      const Hyperedge& fragment = fragments[entry->second];
-      if (std::equal(part, part + partLength, fragment.vertices)) {
-        return entry->second;
-      }
-    }
-    return fragments.size();
-  }
-
-  std::vector<Hyperedge>& fragments;
-  const std::uint32_t partLength;
-  std::unordered_multimap<std::size_t, std::size_t> indexByHash;
-  bool searchLinearly = false;
-};
-
-}  // namespace
 
 TextGenerator::TextGenerator(const Storage& storage,
                              std::uint32_t sentenceSlots,
-                             std::uint32_t imageSlots)
-    : sentenceSlots(sentenceSlots), length(sentenceSlots + imageSlots) {
+                             std::uint32_t imageSlots, bool indexed)
+    : storage(storage),
+      sentenceSlots(sentenceSlots),
+      length(sentenceSlots + imageSlots) {
   for (const Hyperedge* stored : storage.viewAll(false)) {
     // Only hyperedges of the run's layout can be read slot by slot.
     if (stored->vertexCount != length) continue;
+    const std::int32_t* part = stored->vertices;
+    if (firstOfPart.empty() ||
+        !std::equal(part, part + sentenceSlots,
+                    vertices.data() + std::size_t{firstOfPart.back()} *
+                                          length)) {
+      firstOfPart.push_back(static_cast<std::uint32_t>(weights.size()));
+      if (holdsWildcard({part, sentenceSlots})) partsHoldWildcards = true;
+    }
+    partOf.push_back(static_cast<std::uint32_t>(firstOfPart.size() - 1));
     vertices.insert(vertices.end(), stored->vertices,
                     stored->vertices + length);
     weights.push_back(stored->weight);
   }
+  if (indexed && !partsHoldWildcards && imageSlots > 0 && sumsExact()) {
+    index = std::make_unique<AgreementIndex>(vertices, weights, partOf,
+                                             firstOfPart.size(), sentenceSlots,
+                                             length);
+  }
+}
+
+// The index adds and subtracts each weight up to about twice per image
+// slot; those partial sums must not round.
+bool TextGenerator::sumsExact() const {
+  int fractionBits = 0;
+  double magnitude = 0.0;
+  for (const double weight : weights) {
+    if (!std::isfinite(weight)) return false;
+    fractionBits = std::max(fractionBits, fractionBitsOf(weight));
+    magnitude += std::fabs(weight);
+  }
+  const double imageSlots = length - sentenceSlots;
+  return sumsStayExact(fractionBits, 2.0 * (2.0 * imageSlots + 2.0) * magnitude);
 }
 
 void TextGenerator::generate(const ImageBuffer& image,
                              std::vector<Hyperedge>& fragments) const {
-  FragmentMerger merger(fragments, sentenceSlots);
-  for (std::size_t i = 0; i < weights.size(); ++i) {
-    const std::int32_t* hyperedge = vertices.data() + i * length;
-    if (agreesWithImage(hyperedge, image)) merger.merge(hyperedge, weights[i]);
+  if (partsHoldWildcards || !fragments.empty()) {
+    literalGenerateText(storage, sentenceSlots, length - sentenceSlots, image,
+                        fragments);
+    return;
   }
-  std::sort(fragments.begin(), fragments.end(), ranksBefore);
+  std::vector<double> weight;
+  std::vector<std::int64_t> count;
+  const std::size_t scanCost = weights.size() * (length - sentenceSlots + 1);
+  if (index == nullptr ||
+      !index->trySumAgreeing(image, scanCost, weight, count)) {
+    sumByScanning(image, weight, count);
+  }
+
+  std::vector<std::uint32_t> found;
+  for (std::uint32_t part = 0; part < count.size(); ++part) {
+    if (count[part] > 0) found.push_back(part);
+  }
+  // By rank: heavier first, equal weights in vertex order, which is the
+  // order of the part numbers.
+  std::sort(found.begin(), found.end(),
+            [&weight](std::uint32_t x, std::uint32_t y) {
+              if (weighsMore(weight[x], weight[y])) return true;
+              return !weighsMore(weight[y], weight[x]) && x < y;
+            });
+  fragments.reserve(found.size());
+  for (const std::uint32_t part : found) {
+    fragments.emplace_back(
+        sentenceSlots,
+        vertices.data() + std::size_t{firstOfPart[part]} * length);
+    // Adding +0 turns a -0 left by the index's subtractions into the 0
+    // that adding up the agreeing weights gives.
+    fragments.back().weight = weight[part] + 0.0;
+  }
+}
+
+// Adds up, per part, the weights of the agreeing hyperedges in vertex
+// order: the order in which the definition merges them.
+void TextGenerator::sumByScanning(const ImageBuffer& image,
+                                  std::vector<double>& weight,
+                                  std::vector<std::int64_t>& count) const {
+  weight.assign(firstOfPart.size(), 0.0);
+  count.assign(firstOfPart.size(), 0);
+  for (std::size_t i = 0; i < weights.size(); ++i) {
+    if (!agreesWithImage(vertices.data() + i * length, image)) continue;
+    weight[partOf[i]] += weights[i];
+    count[partOf[i]] += 1;
+  }
 }
 
 // Every image vertex names a position of the image that holds exactly its

@@ -9,6 +9,16 @@ namespace {
 // from query to query: an entry belongs to the current query only when its
 // stamp is the current one, so nothing needs clearing.
 struct Scratch {
+  // Every vertex voted for, in the order of its first vote.
+  struct Candidate {
+    std::int32_t vertex;
+    std::uint32_t vertexId;
+    std::int32_t position;
+  };
+  std::vector<Candidate> candidates;
+  std::vector<std::uint32_t> kept;
+  std::vector<std::size_t> positions;
+
   std::vector<std::uint32_t> stamp;
   std::vector<double> sum;
   std::vector<std::uint32_t> firstWindow;
@@ -18,6 +28,7 @@ struct Scratch {
       std::vector<std::uint32_t>(2 * kPositionRadix, 0);
 
   void begin(std::size_t vertexIds) {
+    candidates.clear();
     if (stamp.size() < vertexIds) {
       stamp.resize(vertexIds, 0);
       sum.resize(vertexIds);
@@ -65,40 +76,42 @@ void WindowVotes::addWindow(std::size_t window) {
       tables.stamp[id] = tables.current;
       tables.sum[id] = vote.sum;
       tables.firstWindow[id] = static_cast<std::uint32_t>(window);
-      candidates.push_back({vote.vertex, id});
+      tables.candidates.push_back(
+          {vote.vertex, id, imageVertexPosition(vote.vertex)});
     }
   }
 }
 
-std::vector<std::uint32_t> WindowVotes::survivors() {
-  std::vector<std::uint32_t>& bestAt = scratch().bestAt;
-  std::vector<std::size_t> positions;
-  for (std::uint32_t i = 0; i < candidates.size(); ++i) {
+const std::vector<std::uint32_t>& WindowVotes::survivors() {
+  Scratch& tables = scratch();
+  std::vector<std::uint32_t>& bestAt = tables.bestAt;
+  tables.positions.clear();
+  const auto count = static_cast<std::uint32_t>(tables.candidates.size());
+  for (std::uint32_t i = 0; i < count; ++i) {
     const auto position = static_cast<std::size_t>(
-        imageVertexPosition(candidates[i].vertex) + kPositionRadix);
+        tables.candidates[i].position + kPositionRadix);
     std::uint32_t& best = bestAt[position];
     if (best == 0) {
-      positions.push_back(position);
+      tables.positions.push_back(position);
       best = i + 1;
     } else if (ranksBefore(i, best - 1)) {
       best = i + 1;
     }
   }
-  std::vector<std::uint32_t> kept;
-  kept.reserve(positions.size());
-  for (const std::size_t position : positions) {
-    kept.push_back(bestAt[position] - 1);
+  tables.kept.clear();
+  for (const std::size_t position : tables.positions) {
+    tables.kept.push_back(bestAt[position] - 1);
     bestAt[position] = 0;
   }
-  return kept;
+  return tables.kept;
 }
 
-std::vector<std::int32_t> WindowVotes::bestPerPosition() {
-  std::vector<std::int32_t> vertices;
+void WindowVotes::bestPerPosition(std::vector<std::int32_t>& vertices) {
+  const Scratch& tables = scratch();
+  vertices.clear();
   for (const std::uint32_t i : survivors()) {
-    vertices.push_back(candidates[i].vertex);
+    vertices.push_back(tables.candidates[i].vertex);
   }
-  return vertices;
 }
 
 std::vector<std::int32_t> WindowVotes::rankedBestPerPosition() {
@@ -106,29 +119,34 @@ std::vector<std::int32_t> WindowVotes::rankedBestPerPosition() {
   std::sort(kept.begin(), kept.end(), [this](std::uint32_t a, std::uint32_t b) {
     return ranksBefore(a, b);
   });
+  const Scratch& tables = scratch();
   std::vector<std::int32_t> vertices;
   vertices.reserve(kept.size());
-  for (const std::uint32_t i : kept) vertices.push_back(candidates[i].vertex);
+  for (const std::uint32_t i : kept) {
+    vertices.push_back(tables.candidates[i].vertex);
+  }
   return vertices;
 }
 
 bool WindowVotes::ranksBefore(std::uint32_t a, std::uint32_t b) {
   const Scratch& tables = scratch();
-  const double sumA = tables.sum[candidates[a].vertexId];
-  const double sumB = tables.sum[candidates[b].vertexId];
+  const double sumA = tables.sum[tables.candidates[a].vertexId];
+  const double sumB = tables.sum[tables.candidates[b].vertexId];
   if (sumA != sumB) return sumA > sumB;
-  return votedBefore(candidates[a], candidates[b]);
+  return votedBefore(a, b);
 }
 
 // The order in which window-by-window voting first meets the two vertices:
 // by window, then by the rank of the first match holding each, then by slot.
-bool WindowVotes::votedBefore(const Candidate& a, const Candidate& b) {
+bool WindowVotes::votedBefore(std::uint32_t a, std::uint32_t b) {
   const Scratch& tables = scratch();
-  const std::uint32_t windowA = tables.firstWindow[a.vertexId];
-  const std::uint32_t windowB = tables.firstWindow[b.vertexId];
+  const Scratch::Candidate& first = tables.candidates[a];
+  const Scratch::Candidate& second = tables.candidates[b];
+  const std::uint32_t windowA = tables.firstWindow[first.vertexId];
+  const std::uint32_t windowB = tables.firstWindow[second.vertexId];
   if (windowA != windowB) return windowA < windowB;
-  const FirstMatch matchA = firstMatch(a.vertex, windowA);
-  const FirstMatch matchB = firstMatch(b.vertex, windowA);
+  const FirstMatch matchA = firstMatch(first.vertex, windowA);
+  const FirstMatch matchB = firstMatch(second.vertex, windowA);
   if (matchA.hyperedge != matchB.hyperedge) {
     return hn::ranksBefore(*matchA.hyperedge, *matchB.hyperedge);
   }

@@ -26,15 +26,11 @@ class WindowVotes {
 
   // Per image position that got a vote, its best vertex: the highest sum,
   // of equal sums the one voted for first. In no particular order.
-  std::vector<std::int32_t> bestPerPosition();
+  void bestPerPosition(std::vector<std::int32_t>& vertices);
   // The same vertices by decreasing sum, equal sums in voting order.
   std::vector<std::int32_t> rankedBestPerPosition();
 
  private:
-  struct Candidate {
-    std::int32_t vertex;
-    std::uint32_t vertexId;
-  };
   struct FirstMatch {
     const Hyperedge* hyperedge;
     std::uint32_t slot;
@@ -42,15 +38,14 @@ class WindowVotes {
 
   void addWindow(std::size_t window);
   std::span<const std::int32_t> windowAt(std::size_t window) const;
-  // Candidates (indexes into `candidates`) that survive per position.
-  std::vector<std::uint32_t> survivors();
+  // The candidates that survive per position, as indexes.
+  const std::vector<std::uint32_t>& survivors();
   bool ranksBefore(std::uint32_t a, std::uint32_t b);
-  bool votedBefore(const Candidate& a, const Candidate& b);
+  bool votedBefore(std::uint32_t a, std::uint32_t b);
   FirstMatch firstMatch(std::int32_t vertex, std::size_t window);
 
   PrefixVoteIndex& index;
   std::span<const std::int32_t> sentence;
-  std::vector<Candidate> candidates;
   std::vector<std::uint32_t> groups;
 };
 

@@ -1,0 +1,312 @@
+#include "learner/model/agreement_index.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "learner/data/hyperedge.h"
+
+namespace hn {
+namespace {
+
+constexpr std::size_t kPositions = kImageSize;
+constexpr std::size_t kPairCount = kPositions * (kPositions - 1) / 2;
+
+struct Slot {
+  std::uint32_t position;
+  std::int32_t value;
+  bool operator<(const Slot& other) const {
+    return position != other.position ? position < other.position
+                                      : value < other.value;
+  }
+  bool operator==(const Slot&) const = default;
+};
+
+// The distinct (position, value) vertices of a hyperedge's image slots, by
+// position; empty when the hyperedge can agree with no image (a vertex
+// outside the image, or two values for one position).
+std::vector<Slot> distinctSlots(std::span<const std::int32_t> imageVertices) {
+  std::vector<Slot> slots;
+  for (const std::int32_t vertex : imageVertices) {
+    const std::int32_t position = imageVertexPosition(vertex);
+    if (!isImagePosition(position)) return {};
+    slots.push_back({static_cast<std::uint32_t>(position),
+                     imageVertexValue(vertex)});
+  }
+  std::sort(slots.begin(), slots.end());
+  slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+  for (std::size_t i = 1; i < slots.size(); ++i) {
+    if (slots[i].position == slots[i - 1].position) return {};
+  }
+  return slots;
+}
+
+// Per-thread working space of `trySumAgreeing`.
+struct Scratch {
+  std::vector<char> differs = std::vector<char>(kPositions, 0);
+  std::vector<std::uint32_t> hits;
+  std::vector<std::uint32_t> stamp;
+  std::uint32_t current = 0;
+  std::vector<std::uint32_t> positions;
+};
+
+Scratch& scratch() {
+  thread_local Scratch space;
+  return space;
+}
+
+}  // namespace
+
+AgreementIndex::AgreementIndex(std::span<const std::int32_t> vertices,
+                               std::span<const double> weights,
+                               std::span<const std::uint32_t> partOf,
+                               std::size_t partCount,
+                               std::uint32_t sentenceSlots,
+                               std::uint32_t length)
+    : sentenceSlots(sentenceSlots),
+      length(length),
+      baseWeight(partCount, 0.0),
+      baseCount(partCount, 0) {
+  chooseReference(vertices, weights.size());
+
+  // (position * partCount + part) -> index into `sums`.
+  std::unordered_map<std::uint64_t, std::uint32_t> sumOf;
+  std::vector<std::pair<std::uint64_t, PartSum>> sums;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> spreadPairs;
+  std::vector<std::pair<std::int32_t, std::uint32_t>> offVertices;
+  for (std::size_t i = 0; i < weights.size(); ++i) {
+    const std::vector<Slot> slots = distinctSlots(
+        vertices.subspan(i * length + sentenceSlots, length - sentenceSlots));
+    if (slots.empty() && length > sentenceSlots) continue;
+    const std::uint32_t part = partOf[i];
+    const double weight = weights[i];
+    std::vector<std::uint32_t> onReference;
+    std::vector<Slot> off;
+    for (const Slot& slot : slots) {
+      if (slot.value == reference[slot.position]) {
+        onReference.push_back(slot.position);
+      } else {
+        off.push_back(slot);
+      }
+    }
+    if (!off.empty()) {
+      const auto number = static_cast<std::uint32_t>(deviants.size());
+      deviants.push_back({part, weight, static_cast<std::uint32_t>(off.size()),
+                          static_cast<std::uint32_t>(deviantPositions.size()),
+                          static_cast<std::uint32_t>(onReference.size())});
+      deviantPositions.insert(deviantPositions.end(), onReference.begin(),
+                              onReference.end());
+      for (const Slot& slot : off) {
+        offVertices.emplace_back(
+            encodeImageVertex(static_cast<std::int32_t>(slot.position),
+                              slot.value),
+            number);
+      }
+      continue;
+    }
+    baseWeight[part] += weight;
+    baseCount[part] += 1;
+    for (const std::uint32_t position : onReference) {
+      const std::uint64_t key = std::uint64_t{position} * partCount + part;
+      const auto [entry, added] =
+          sumOf.try_emplace(key, static_cast<std::uint32_t>(sums.size()));
+      if (added) sums.push_back({key, {part, 0, 0.0}});
+      sums[entry->second].second.count += 1;
+      sums[entry->second].second.weight += weight;
+    }
+    if (onReference.size() < 2) continue;
+    const auto number = static_cast<std::uint32_t>(spreads.size());
+    spreads.push_back({part, weight,
+                       static_cast<std::uint32_t>(spreadPositions.size()),
+                       static_cast<std::uint32_t>(onReference.size())});
+    spreadPositions.insert(spreadPositions.end(), onReference.begin(),
+                           onReference.end());
+    for (std::size_t a = 0; a < onReference.size(); ++a) {
+      for (std::size_t b = a + 1; b < onReference.size(); ++b) {
+        spreadPairs.emplace_back(
+            static_cast<std::uint32_t>(
+                pairNumber(onReference[a], onReference[b])),
+            number);
+      }
+    }
+  }
+
+  std::sort(sums.begin(), sums.end(),
+            [](const auto& x, const auto& y) { return x.first < y.first; });
+  positionStart.assign(kPositions + 1, 0);
+  for (const auto& [key, sum] : sums) {
+    ++positionStart[key / partCount + 1];
+    positionSums.push_back(sum);
+  }
+  for (std::size_t p = 0; p < kPositions; ++p) {
+    positionStart[p + 1] += positionStart[p];
+  }
+
+  if (!spreads.empty()) {
+    std::sort(spreadPairs.begin(), spreadPairs.end());
+    pairStart.assign(kPairCount + 1, 0);
+    for (const auto& [pair, spread] : spreadPairs) {
+      ++pairStart[pair + 1];
+      pairSpreads.push_back(spread);
+    }
+    for (std::size_t p = 0; p < kPairCount; ++p) pairStart[p + 1] += pairStart[p];
+  }
+
+  std::sort(offVertices.begin(), offVertices.end());
+  for (std::size_t i = 0; i < offVertices.size();) {
+    std::size_t end = i;
+    while (end < offVertices.size() &&
+           offVertices[end].first == offVertices[i].first) {
+      deviantList.push_back(offVertices[end++].second);
+    }
+    deviantsOfVertex.emplace(
+        offVertices[i].first,
+        std::pair{static_cast<std::uint32_t>(deviantList.size() - (end - i)),
+                  static_cast<std::uint32_t>(deviantList.size())});
+    i = end;
+  }
+}
+
+// The value most image slots hold at each position; of equally common
+// values the smallest.
+void AgreementIndex::chooseReference(std::span<const std::int32_t> vertices,
+                                     std::size_t count) {
+  std::unordered_map<std::int32_t, std::uint32_t> slotsOf;
+  for (std::size_t i = 0; i < count; ++i) {
+    for (std::uint32_t slot = sentenceSlots; slot < length; ++slot) {
+      ++slotsOf[vertices[i * length + slot]];
+    }
+  }
+  reference.assign(kPositions, -1);
+  std::vector<std::uint32_t> bestCount(kPositions, 0);
+  for (const auto& [vertex, slots] : slotsOf) {
+    const std::int32_t position = imageVertexPosition(vertex);
+    if (!isImagePosition(position)) continue;
+    const std::int32_t value = imageVertexValue(vertex);
+    const auto p = static_cast<std::size_t>(position);
+    if (slots > bestCount[p] ||
+        (slots == bestCount[p] && value < reference[p])) {
+      bestCount[p] = slots;
+      reference[p] = value;
+    }
+  }
+}
+
+std::size_t AgreementIndex::pairNumber(std::uint32_t a, std::uint32_t b) {
+  return std::size_t{a} * (2 * kPositions - a - 1) / 2 + (b - a - 1);
+}
+
+void AgreementIndex::differingPositions(
+    const ImageBuffer& image, std::vector<std::uint32_t>& positions) const {
+  positions.clear();
+  for (std::uint32_t p = 0; p < kPositions; ++p) {
+    if (reference[p] != -1 && image[p] != reference[p]) positions.push_back(p);
+  }
+}
+
+bool AgreementIndex::trySumAgreeing(const ImageBuffer& image,
+                                    std::size_t budget,
+                                    std::vector<double>& weight,
+                                    std::vector<std::int64_t>& count) const {
+  Scratch& space = scratch();
+  std::vector<std::uint32_t>& differing = space.positions;
+  differingPositions(image, differing);
+  std::size_t cost = differing.size() * differing.size() / 2;
+  for (const std::uint32_t p : differing) {
+    cost += positionStart[p + 1] - positionStart[p];
+  }
+  if (cost > budget) return false;
+
+  weight = baseWeight;
+  count = baseCount;
+  for (const std::uint32_t p : differing) space.differs[p] = 1;
+  subtractTouched(differing, weight, count);
+  addBackSpread(differing, weight, count);
+  addDeviants(image, differing, weight, count);
+  for (const std::uint32_t p : differing) space.differs[p] = 0;
+  return true;
+}
+
+// Hyperedges on the reference that hold a differing position disagree.
+void AgreementIndex::subtractTouched(
+    const std::vector<std::uint32_t>& differing, std::vector<double>& weight,
+    std::vector<std::int64_t>& count) const {
+  for (const std::uint32_t p : differing) {
+    for (std::uint32_t i = positionStart[p]; i < positionStart[p + 1]; ++i) {
+      weight[positionSums[i].part] -= positionSums[i].weight;
+      count[positionSums[i].part] -= positionSums[i].count;
+    }
+  }
+}
+
+// A hyperedge holding k differing positions was subtracted k times; it is
+// found once, through the pair of its first two differing positions.
+void AgreementIndex::addBackSpread(const std::vector<std::uint32_t>& differing,
+                                   std::vector<double>& weight,
+                                   std::vector<std::int64_t>& count) const {
+  if (spreads.empty()) return;
+  const std::vector<char>& differs = scratch().differs;
+  for (std::size_t a = 0; a < differing.size(); ++a) {
+    for (std::size_t b = a + 1; b < differing.size(); ++b) {
+      const std::size_t pair = pairNumber(differing[a], differing[b]);
+      for (std::uint32_t i = pairStart[pair]; i < pairStart[pair + 1]; ++i) {
+        const Spread& spread = spreads[pairSpreads[i]];
+        std::uint32_t held = 0;
+        std::uint32_t first[2] = {0, 0};
+        for (std::uint32_t k = 0; k < spread.positionCount; ++k) {
+          const std::uint32_t position =
+              spreadPositions[spread.firstPosition + k];
+          if (!differs[position]) continue;
+          if (held < 2) first[held] = position;
+          ++held;
+        }
+        if (first[0] != differing[a] || first[1] != differing[b]) continue;
+        weight[spread.part] += (held - 1) * spread.weight;
+        count[spread.part] += held - 1;
+      }
+    }
+  }
+}
+
+// A hyperedge off the reference agrees when the image holds every one of
+// its off-reference vertices and differs at none of its other positions.
+void AgreementIndex::addDeviants(const ImageBuffer& image,
+                                 const std::vector<std::uint32_t>& differing,
+                                 std::vector<double>& weight,
+                                 std::vector<std::int64_t>& count) const {
+  Scratch& space = scratch();
+  if (space.hits.size() < deviants.size()) {
+    space.hits.resize(deviants.size());
+    space.stamp.resize(deviants.size(), 0);
+  }
+  if (++space.current == 0) {
+    std::fill(space.stamp.begin(), space.stamp.end(), 0);
+    space.current = 1;
+  }
+  for (const std::uint32_t p : differing) {
+    if (image[p] < 0) continue;
+    const auto found = deviantsOfVertex.find(
+        encodeImageVertex(static_cast<std::int32_t>(p), image[p]));
+    if (found == deviantsOfVertex.end()) continue;
+    for (std::uint32_t i = found->second.first; i < found->second.second;
+         ++i) {
+      const std::uint32_t number = deviantList[i];
+      if (space.stamp[number] != space.current) {
+        space.stamp[number] = space.current;
+        space.hits[number] = 0;
+      }
+      const Deviant& deviant = deviants[number];
+      if (++space.hits[number] != deviant.offVertexCount) continue;
+      const auto positions = std::span(deviantPositions)
+                                 .subspan(deviant.firstPosition,
+                                          deviant.positionCount);
+      if (std::any_of(positions.begin(), positions.end(),
+                      [&space](std::uint32_t q) { return space.differs[q]; })) {
+        continue;
+      }
+      weight[deviant.part] += deviant.weight;
+      count[deviant.part] += 1;
+    }
+  }
+}
+
+}  // namespace hn
