@@ -45,7 +45,7 @@ std::vector<hn::Fragment> shuffledChain(std::size_t count) {
   return fragments;
 }
 
-// Windows of a chain over a four-word vocabulary: many fragments fit at
+// Random three-value fragments over a four-word vocabulary: many fit at
 // once, and many fit only after the sentence has grown.
 std::vector<hn::Fragment> smallVocabulary(std::size_t count) {
   std::mt19937 generator(2);

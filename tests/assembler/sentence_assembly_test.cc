@@ -120,7 +120,7 @@ TEST(AssembleSentence, GivesTheLiteralScansResultOnGeneratedRecords) {
   const struct {
     std::size_t records;
     std::size_t maxFragments;
-  } sizes[] = {{20000, 12}, {300, 300}};
+  } sizes[] = {{5000, 12}, {100, 200}};
   RecordGenerator generator(9);
   for (const auto& size : sizes) {
     for (std::size_t i = 0; i < size.records; ++i) {
