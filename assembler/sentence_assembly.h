@@ -17,7 +17,16 @@ namespace hn {
 // Fragments without values carry no word and are set aside before seeding;
 // a fragment whose length differs from the seed's cannot overlap the
 // sentence by n - 1 values and is discarded too.
+//
+// Takes O(k log k) steps of n values for k fragments; the result is exactly
+// that of `assembleSentenceLiterally`.
 std::vector<std::int32_t> assembleSentence(std::vector<Fragment> fragments);
+
+// The same assembly done as described above, rescanning the list after
+// every extension: quadratic in the number of fragments. Kept as the
+// reference that `assembleSentence` is tested against.
+std::vector<std::int32_t> assembleSentenceLiterally(
+    std::vector<Fragment> fragments);
 
 // True if the last n - 1 values of the fragment equal the first n - 1 values
 // of the sentence; always true for a one-value fragment. False for a

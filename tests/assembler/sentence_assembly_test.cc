@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <random>
+#include <sstream>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -42,9 +46,90 @@ TEST(AssembleSentence, WorkedExamples) {
       {"values of 1000 or more match exactly like any other",
        {fragment({1, 1000, 0}), fragment({1, 1001, 3}), fragment({1, 1000, 3})},
        {1, 1000, 3}},
+      {"the earliest of several fragments at one end wins",
+       {fragment({1, 0}), fragment({1, 6}), fragment({1, 5})},
+       {1, 6}},
+      // Taking the later 5 1 at the front first would give 1 5 1 7.
+      {"an earlier fragment at the back beats a later one at the front",
+       {fragment({1, 0}), fragment({1, 5}), fragment({5, 1}), fragment({1, 7})},
+       {5, 1, 5}},
+      {"a fragment used at the front is gone for the back",
+       {fragment({1, 0}), fragment({1, 1})},
+       {1, 1}},
+      {"each copy of a repeated fragment extends once",
+       {fragment({1, 0}), fragment({1, 1}), fragment({1, 1})},
+       {1, 1, 1}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.want, assembleSentence(c.fragments)) << c.name;
+    EXPECT_EQ(c.want, assembleSentenceLiterally(c.fragments)) << c.name;
+  }
+}
+
+std::string describe(const std::vector<Fragment>& fragments) {
+  std::ostringstream text;
+  for (const Fragment& f : fragments) {
+    text << '(';
+    for (const std::int32_t value : f.values) text << ' ' << value;
+    text << " )";
+  }
+  return text.str();
+}
+
+// Records whose fragments overlap often: few distinct values, repeated
+// fragments, and now and then an empty one or one of another length.
+class RecordGenerator {
+ public:
+  explicit RecordGenerator(unsigned seed) : random_(seed) {}
+
+  std::vector<Fragment> record(std::size_t maxFragments) {
+    const std::size_t length = draw(1, 5);
+    const std::size_t alphabet = draw(1, 4);
+    std::vector<Fragment> fragments(draw(0, maxFragments));
+    for (std::size_t i = 0; i < fragments.size(); ++i) {
+      const std::size_t kind = draw(0, 19);
+      if (kind == 0) continue;  // without values
+      if (kind <= 4 && i > 0) {
+        fragments[i] = fragments[draw(0, i - 1)];
+      } else {
+        fragments[i] =
+            randomFragment(kind == 5 ? draw(1, 5) : length, alphabet);
+      }
+    }
+    return fragments;
+  }
+
+ private:
+  std::size_t draw(std::size_t low, std::size_t high) {
+    return std::uniform_int_distribution<std::size_t>(low, high)(random_);
+  }
+
+  Fragment randomFragment(std::size_t length, std::size_t alphabet) {
+    static constexpr std::int32_t kValues[] = {0, 1000, -1, 7};
+    Fragment f = fragment({});
+    for (std::size_t i = 0; i < length; ++i) {
+      f.values.push_back(kValues[draw(0, alphabet - 1)]);
+    }
+    return f;
+  }
+
+  std::mt19937 random_;
+};
+
+TEST(AssembleSentence, GivesTheLiteralScansResultOnGeneratedRecords) {
+  const struct {
+    std::size_t records;
+    std::size_t maxFragments;
+  } sizes[] = {{5000, 12}, {100, 200}};
+  RecordGenerator generator(9);
+  for (const auto& size : sizes) {
+    for (std::size_t i = 0; i < size.records; ++i) {
+      const std::vector<Fragment> fragments =
+          generator.record(size.maxFragments);
+      ASSERT_EQ(assembleSentenceLiterally(fragments),
+                assembleSentence(fragments))
+          << describe(fragments);
+    }
   }
 }
 
