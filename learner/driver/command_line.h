@@ -11,6 +11,12 @@ namespace hn {
 struct CommandLine {
   std::optional<unsigned> seed;
   bool help = false;
+  // Where to write the trained population after training.
+  std::optional<std::string> saveModel;
+  // A saved population to generate from instead of training.
+  std::optional<std::string> loadModel;
+  // No progress line on the terminal.
+  bool quiet = false;
 };
 
 // Parses the arguments after the program name; nullopt when they are not

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "learner/model/text_generator.h"
+#include "common/atomic_file.h"
+#include "learner/driver/generation_output.h"
+#include "learner/model/model_file.h"
 
 namespace hn {
 namespace {
@@ -28,28 +30,13 @@ bool canCreate(const std::string& name) {
   return opened;
 }
 
-void writeHeader(std::ostream& out, std::size_t pair) {
-  out << "line : " << pair << '\n' << std::flush;
-}
-
-// 4800 values separated by single blanks, built in one buffer.
-void writeImageValues(std::ostream& out, const ImageBuffer& image) {
-  std::string line;
-  line.reserve(image.size() * 4);
-  char digits[16];
-  for (std::size_t i = 0; i < image.size(); ++i) {
-    if (i > 0) line += ' ';
-    const auto end = std::to_chars(digits, digits + sizeof digits, image[i]);
-    line.append(digits, end.ptr);
-  }
-  out << line << '\n' << std::flush;
-}
-
 }  // namespace
 
 LearningRun::LearningRun(const RunScriptEntries& entries,
-                         std::optional<unsigned> seed)
-    : entries(entries) {
+                         const CommandLine& options)
+    : entries(entries),
+      modelFile(options.saveModel),
+      progressLine(std::cerr, ProgressLine::wanted(options.quiet)) {
   learner.set("mode", "2");
   learner.set("order", entries[1]);
   learner.set("order2", entries[2]);
@@ -58,11 +45,15 @@ LearningRun::LearningRun(const RunScriptEntries& entries,
   learner.set("weightUpdateParameter", entries[4]);
   dataSet.set("filename", dataFileNames(entries));
   // The sampler has seeded the generator from the clock by now.
-  if (seed) std::srand(*seed);
+  if (options.seed) std::srand(*options.seed);
   sampler.set("perLine", entries[5]);
   learner.sampler = &sampler;
   learner.storage = &storage;
   learner.dataSet = &dataSet;
+  learner.progress = [this](std::string_view step, std::size_t done,
+                            std::size_t total, std::string_view unit) {
+    progressLine.update(step, done, total, unit);
+  };
 }
 
 int LearningRun::execute() {
@@ -74,8 +65,17 @@ int LearningRun::execute() {
               << std::flush;
     return 1;
   }
+  std::string error;
+  if (modelFile && !canCreateBeside(*modelFile, error)) {
+    std::cerr << "hn_learner: cannot save the model: " << error
+              << "; nothing was trained\n"
+              << std::flush;
+    return 1;
+  }
 
   learner.run();
+  // Saved before generating, so a failure there cannot lose the training.
+  const bool saved = !modelFile || saveTrainedModel();
 
   std::ofstream out(outputName, std::ios::trunc);
   if (!out) {
@@ -101,7 +101,18 @@ int LearningRun::execute() {
               << std::flush;
     return 1;
   }
-  return 0;
+  return saved ? 0 : 1;
+}
+
+bool LearningRun::saveTrainedModel() {
+  std::string error;
+  if (saveModel(*modelFile, storage, {learner.order, learner.order2}, error)) {
+    return true;
+  }
+  std::cerr << "hn_learner: cannot save the model to \"" << *modelFile
+            << "\": " << error << '\n'
+            << std::flush;
+  return false;
 }
 
 bool LearningRun::generatesImages() const { return entries[0] == "0"; }
@@ -111,35 +122,21 @@ int LearningRun::outputEntry() const {
 }
 
 void LearningRun::writeImages(std::ostream& out) {
-  for (std::size_t pair = 0; 2 * pair < dataSet.instances.size(); ++pair) {
-    if (!dataSet.loaded) dataSet.load();
-    imageBuffer.fill(-1);
-    learner.generateImage(dataSet.instances[2 * pair], imageBuffer);
-    writeHeader(out, pair);
-    writeImageValues(out, imageBuffer);
-  }
+  const std::size_t pairs = dataSet.instances.size() / 2;
+  writeGeneratedImages(out, learner, dataSet, imageBuffer,
+                       [&](std::size_t pair, const ImageBuffer&) {
+                         progressLine.update("generation", pair + 1, pairs,
+                                             "pairs");
+                       });
 }
 
 void LearningRun::writeTexts(std::ostream& out) {
-  // Generation reads the store as it stands after training: one snapshot
-  // serves every pair.
-  const TextGenerator generator(storage,
-                                static_cast<std::uint32_t>(learner.order),
-                                static_cast<std::uint32_t>(learner.order2));
-  for (std::size_t pair = 0; 2 * pair + 1 < dataSet.instances.size(); ++pair) {
-    if (!dataSet.loaded) dataSet.load();
-    // Positions past a shorter image hold -1, never the previous image.
-    const std::vector<std::int32_t>& image = dataSet.instances[2 * pair + 1];
-    imageBuffer.fill(-1);
-    std::copy_n(image.begin(), std::min(image.size(), kImageSize),
-                imageBuffer.begin());
-    writeHeader(out, pair);
-    std::vector<Hyperedge> fragments;
-    generator.generate(imageBuffer, fragments);
-    for (const Hyperedge& fragment : fragments) {
-      out << fragment << '\n' << std::flush;
-    }
-  }
+  const std::size_t pairs = dataSet.instances.size() / 2;
+  writeGeneratedTexts(out, learner, dataSet, imageBuffer,
+                      [&](std::size_t pair, const std::vector<Hyperedge>&) {
+                        progressLine.update("generation", pair + 1, pairs,
+                                            "pairs");
+                      });
 }
 
 }  // namespace hn

@@ -5,6 +5,7 @@
 
 #include "learner/driver/command_line.h"
 #include "learner/driver/learning_run.h"
+#include "learner/driver/model_run.h"
 #include "learner/driver/run_script.h"
 
 int main(int argc, char** argv) {
@@ -27,6 +28,10 @@ int main(int argc, char** argv) {
                  "directory; every run-script entry is empty\n"
               << std::flush;
   }
-  hn::LearningRun run(entries, commandLine->seed);
+  if (commandLine->loadModel) {
+    hn::ModelRun run(entries, *commandLine->loadModel, commandLine->quiet);
+    return run.execute();
+  }
+  hn::LearningRun run(entries, *commandLine);
   return run.execute();
 }

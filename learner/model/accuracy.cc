@@ -44,6 +44,7 @@ double Hypernetwork::imageAccuracy() const {
     sum += static_cast<double>(kImageSize - mismatches) /
            static_cast<double>(kImageSize);
     pairs += 1.0;
+    reportPairs(pair + 1, pairCount());
   }
   return sum / pairs;
 }

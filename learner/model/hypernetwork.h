@@ -3,6 +3,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/configurable.h"
@@ -17,6 +20,12 @@ class Storage;
 
 // One image, indexed by position; -1 marks a position without a value.
 using ImageBuffer = std::array<std::int32_t, kImageSize>;
+
+// Told how far a step of a run has got: `done` of `total` `unit`s, where
+// `done` equal to `total` ends the step; a step with no unit has no count.
+using ProgressReport =
+    std::function<void(std::string_view step, std::size_t done,
+                       std::size_t total, std::string_view unit)>;
 
 // The result of a prediction that no stored hyperedge voted for.
 inline constexpr std::int32_t kNoPrediction = -2;
@@ -86,6 +95,8 @@ class Hypernetwork : public Configurable {
   Sampler* sampler = nullptr;
   Storage* storage = nullptr;
   DataSet* dataSet = nullptr;
+  // Called during `run` for someone watching; empty by default.
+  ProgressReport progress;
 
  private:
   // Data access that loads the data set first when it is not loaded yet.
@@ -108,6 +119,10 @@ class Hypernetwork : public Configurable {
   void updateWeights();
   void sampleInitialPopulation(Hyperedge& scratch);
   std::size_t dataReadCount() const;
+
+  // Reports `done` of `total` pairs of `progressStep`, if anyone listens.
+  void reportPairs(std::size_t done, std::size_t total) const;
+  std::string progressStep;
 };
 
 }  // namespace hn

@@ -215,7 +215,9 @@ TEST(LearnerCommandLine, HelpAndUnknownArguments) {
   LearnerFolder folder;
   const ProgramResult help = folder.run("--help");
   EXPECT_EQ(0, help.status);
-  EXPECT_EQ(0u, help.out.find("usage: hn_learner [--seed N]\n"));
+  EXPECT_EQ(0u, help.out.find("usage: hn_learner [--seed N] [--save-model"));
+  EXPECT_NE(std::string::npos, help.out.find("--load-model FILE"));
+  EXPECT_NE(std::string::npos, help.out.find("--quiet"));
   for (const std::string arguments : {"--bogus", "--seed", "--seed x1"}) {
     const ProgramResult wrong = folder.run(arguments);
     EXPECT_EQ(2, wrong.status) << arguments;
