@@ -11,6 +11,8 @@ namespace {
 // Short runs stay silent; a longer one shows its line after this long.
 constexpr auto kQuietStart = std::chrono::seconds(1);
 constexpr auto kRedrawInterval = std::chrono::milliseconds(200);
+// A rate measured over less time than this says little.
+constexpr double kShortestRateSeconds = 0.25;
 
 std::string clockText(double seconds) {
   const auto total = static_cast<long long>(seconds + 0.5);
@@ -73,7 +75,7 @@ std::string ProgressLine::text(std::size_t done, std::size_t total,
   line += unit;
   const double seconds =
       std::chrono::duration<double>(now() - stepStart).count();
-  if (done == 0 || seconds <= 0.0) return line;
+  if (done == 0 || seconds < kShortestRateSeconds) return line;
   const double rate = static_cast<double>(done) / seconds;
   char rateText[32];
   std::snprintf(rateText, sizeof rateText, ", %.0f/s", rate);
