@@ -51,13 +51,16 @@ const char* const kUsage =
     "  --quiet             no progress line on the terminal\n"
     "  --help              print this help\n"
     "\n"
-    "Train on one set, then caption new images from the images alone:\n"
-    "  hn_learner --seed 1 --save-model trained.model   # configure.txt: the\n"
-    "                                                   # training files\n"
-    "  hn_learner --load-model trained.model            # configure.txt: line "
-    "7\n"
-    "                                                   # -, line 8 new "
-    "images\n";
+    "Progress shows on standard error when it is a terminal and a run\n"
+    "takes more than a second.\n"
+    "\n"
+    "Train once, then caption new images later from the images alone:\n"
+    "  hn_learner --save-model trained.model  # lines 7 and 8 of "
+    "configure.txt\n"
+    "                                         # name the training files\n"
+    "  hn_learner --load-model trained.model  # line 7: -, line 8: the new\n"
+    "                                         # images; text goes to line 9's\n"
+    "                                         # file\n";
 
 std::optional<CommandLine> parseCommandLine(
     const std::vector<std::string>& arguments, std::string& error) {
