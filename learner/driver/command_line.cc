@@ -47,7 +47,7 @@ const char* const kUsage =
     "                      come from the model. Image to text needs only the\n"
     "                      image file, text to image only the sentence file:\n"
     "                      name the other as - or leave it out. With both,\n"
-    "                      the held-out score is printed\n"
+    "                      the held-out scores are printed\n"
     "  --quiet             no progress line on the terminal\n"
     "  --help              print this help\n"
     "\n"

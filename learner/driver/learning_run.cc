@@ -1,7 +1,5 @@
 #include "learner/driver/learning_run.h"
 
-#include <algorithm>
-#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>

@@ -1,5 +1,6 @@
 #include "learner/driver/model_run.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -8,6 +9,7 @@
 #include "common/number_text.h"
 #include "learner/driver/generation_output.h"
 #include "learner/model/model_file.h"
+#include "learner/model/text_generator.h"
 
 namespace hn {
 namespace {
@@ -60,11 +62,9 @@ int ModelRun::execute() {
     return 1;
   }
   if (scored) {
-    if (generatesImages()) {
-      score.writeImageAccuracy(std::cout);
-    } else {
-      score.writeTextShare(std::cout);
-    }
+    scoreOtherDirection();
+    score.writeImageAccuracy(std::cout);
+    score.writeTextShare(std::cout);
   }
   return 0;
 }
@@ -169,6 +169,35 @@ void ModelRun::generate(std::ostream& out) {
           if (scored) score.addText(fragments, dataSet.instances[2 * pair]);
           advance(pair);
         });
+  }
+}
+
+void ModelRun::scoreOtherDirection() {
+  const std::size_t pairs = dataSet.instances.size() / 2;
+  const auto advance = [&](std::size_t pair) {
+    progressLine.update("held-out score", pair + 1, pairs, "pairs");
+  };
+  if (generatesImages()) {
+    const TextGenerator generator(storage,
+                                  static_cast<std::uint32_t>(learner.order),
+                                  static_cast<std::uint32_t>(learner.order2));
+    for (std::size_t pair = 0; pair < pairs; ++pair) {
+      const std::vector<std::int32_t>& image = dataSet.instances[2 * pair + 1];
+      imageBuffer.fill(-1);
+      std::copy_n(image.begin(), std::min(image.size(), kImageSize),
+                  imageBuffer.begin());
+      std::vector<Hyperedge> fragments;
+      generator.generate(imageBuffer, fragments);
+      score.addText(fragments, dataSet.instances[2 * pair]);
+      advance(pair);
+    }
+    return;
+  }
+  for (std::size_t pair = 0; pair < pairs; ++pair) {
+    imageBuffer.fill(-1);
+    learner.generateImage(dataSet.instances[2 * pair], imageBuffer);
+    score.addImage(imageBuffer, dataSet.instances[2 * pair + 1]);
+    advance(pair);
   }
 }
 

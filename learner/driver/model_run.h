@@ -17,7 +17,7 @@ namespace hn {
 // training: no sampling, no weight update, no draw of the random generator.
 // It generates in the run script's direction for every line of the data,
 // and needs only the side it generates from; when the other side is there
-// too, it prints the held-out score on standard output.
+// too, it prints the held-out scores of both directions on standard output.
 class ModelRun {
  public:
   ModelRun(const RunScriptEntries& entries, std::string modelFile, bool quiet);
@@ -34,6 +34,8 @@ class ModelRun {
   void warnAboutRunScriptOrders() const;
   bool loadData();
   void generate(std::ostream& out);
+  // Generates in the direction not written, for its score only.
+  void scoreOtherDirection();
 
   const RunScriptEntries entries;
   const std::string modelFile;
