@@ -148,6 +148,35 @@ void BimodalCSVFileWrapper::readPairs(std::istream& sentences,
   loaded = true;
 }
 
+void BimodalCSVFileWrapper::readSentencesAlone(std::istream& sentences) {
+  order = getInt("order");
+  std::string line;
+  while (readLine(sentences, line)) {
+    std::vector<std::int32_t> sentence = readValues(line);
+    if (sentence.size() < static_cast<std::uint32_t>(order)) continue;
+    instances.push_back(std::move(sentence));
+    instances.emplace_back();
+  }
+  loaded = true;
+}
+
+void BimodalCSVFileWrapper::readImagesAlone(std::istream& images,
+                                            std::string_view imageFile) {
+  const bool verticesSampled = getInt("order2") >= 1;
+  std::string line;
+  for (std::size_t number = 1; readLine(images, line); ++number) {
+    std::vector<std::int32_t> image = readValues(line);
+    if (const std::string fault = imageFault(image, verticesSampled);
+        !fault.empty()) {
+      report(imageFile, number, fault + ", image skipped");
+      continue;
+    }
+    instances.emplace_back();
+    instances.push_back(std::move(image));
+  }
+  loaded = true;
+}
+
 void splitTokens(std::string_view text, std::string_view separators,
                  std::vector<std::string>& tokens) {
   forEachToken(text, separators, [&tokens](std::string_view token) {

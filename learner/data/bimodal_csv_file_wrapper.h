@@ -27,6 +27,14 @@ class BimodalCSVFileWrapper : public DataSet {
   void readPairs(std::istream& sentences, std::istream& images,
                  std::string_view sentenceFile, std::string_view imageFile);
 
+  // For generation from one side alone: each line of the one file read
+  // becomes a pair whose other side is empty, numbered densely as in
+  // `readPairs`, which also decides the lines skipped (a sentence shorter
+  // than `order`, silently; an image the learner cannot take, with a
+  // message). Sets `loaded`.
+  void readSentencesAlone(std::istream& sentences);
+  void readImagesAlone(std::istream& images, std::string_view imageFile);
+
   // Names split out of "filename"; appended to by every `load`, never
   // cleared, so a second `load` sees four names.
   std::vector<std::string> filenameList;

@@ -16,6 +16,12 @@ struct CommandLine {
   // Plain full-scan algorithms instead of the indexed ones, for checking.
   bool literal = false;
   bool help = false;
+  // Where to write the trained population after training.
+  std::optional<std::string> saveModel;
+  // A saved population to generate from instead of training.
+  std::optional<std::string> loadModel;
+  // No progress line on the terminal.
+  bool quiet = false;
 };
 
 // Parses the arguments after the program name; nullopt when they are not

@@ -1,18 +1,16 @@
 #include "learner/driver/learning_run.h"
 
-#include <algorithm>
-#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <iostream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "learner/model/parallel_for.h"
-#include "learner/model/text_generator.h"
+#include "common/atomic_file.h"
+#include "learner/driver/generation_output.h"
+#include "learner/model/model_file.h"
 
 namespace hn {
 namespace {
@@ -31,32 +29,13 @@ bool canCreate(const std::string& name) {
   return opened;
 }
 
-void writeHeader(std::ostream& out, std::size_t pair) {
-  out << "line : " << pair << '\n' << std::flush;
-}
-
-// Enough pairs per batch to keep every thread busy, few enough that the
-// batch's output is small.
-constexpr std::size_t kBatchPairs = 1024;
-
-// 4800 values separated by single blanks.
-std::string imageValuesLine(const ImageBuffer& image) {
-  std::string line;
-  line.reserve(image.size() * 4);
-  char digits[16];
-  for (std::size_t i = 0; i < image.size(); ++i) {
-    if (i > 0) line += ' ';
-    const auto end = std::to_chars(digits, digits + sizeof digits, image[i]);
-    line.append(digits, end.ptr);
-  }
-  return line;
-}
-
 }  // namespace
 
 LearningRun::LearningRun(const RunScriptEntries& entries,
                          const CommandLine& options)
-    : entries(entries) {
+    : entries(entries),
+      modelFile(options.saveModel),
+      progressLine(std::cerr, ProgressLine::wanted(options.quiet)) {
   learner.set("mode", "2");
   learner.set("order", entries[1]);
   learner.set("order2", entries[2]);
@@ -74,6 +53,10 @@ LearningRun::LearningRun(const RunScriptEntries& entries,
   learner.threads = options.threads != 0
                         ? options.threads
                         : std::max(1u, std::thread::hardware_concurrency());
+  learner.progress = [this](std::string_view step, std::size_t done,
+                            std::size_t total, std::string_view unit) {
+    progressLine.update(step, done, total, unit);
+  };
 }
 
 int LearningRun::execute() {
@@ -85,8 +68,17 @@ int LearningRun::execute() {
               << std::flush;
     return 1;
   }
+  std::string error;
+  if (modelFile && !canCreateBeside(*modelFile, error)) {
+    std::cerr << "hn_learner: cannot save the model: " << error
+              << "; nothing was trained\n"
+              << std::flush;
+    return 1;
+  }
 
   learner.run();
+  // Saved before generating, so a failure there cannot lose the training.
+  const bool saved = !modelFile || saveTrainedModel();
 
   std::ofstream out(outputName, std::ios::trunc);
   if (!out) {
@@ -112,7 +104,18 @@ int LearningRun::execute() {
               << std::flush;
     return 1;
   }
-  return 0;
+  return saved ? 0 : 1;
+}
+
+bool LearningRun::saveTrainedModel() {
+  std::string error;
+  if (saveModel(*modelFile, storage, {learner.order, learner.order2}, error)) {
+    return true;
+  }
+  std::cerr << "hn_learner: cannot save the model to \"" << *modelFile
+            << "\": " << error << '\n'
+            << std::flush;
+  return false;
 }
 
 bool LearningRun::generatesImages() const { return entries[0] == "0"; }
@@ -121,61 +124,22 @@ int LearningRun::outputEntry() const {
   return generatesImages() ? kImageOutputEntry : kTextOutputEntry;
 }
 
-// Pairs are generated a batch at a time on the learner's threads and
-// written in order; generation only reads the trained store.
 void LearningRun::writeImages(std::ostream& out) {
-  learner.prepareQueries();
-  const std::size_t pairs = (dataSet.instances.size() + 1) / 2;
-  for (std::size_t first = 0; first < pairs; first += kBatchPairs) {
-    const std::size_t count = std::min(kBatchPairs, pairs - first);
-    std::vector<std::string> lines(count);
-    parallelFor(count, learner.threads, [&](std::size_t i) {
-      ImageBuffer image;
-      image.fill(-1);
-      learner.generateImage(dataSet.instances[2 * (first + i)], image);
-      lines[i] = imageValuesLine(image);
-    });
-    for (std::size_t i = 0; i < count; ++i) {
-      writeHeader(out, first + i);
-      out << lines[i] << '\n' << std::flush;
-    }
-  }
+  const std::size_t pairs = dataSet.instances.size() / 2;
+  writeGeneratedImages(out, learner, dataSet,
+                       [&](std::size_t pair, const ImageBuffer&) {
+                         progressLine.update("generation", pair + 1, pairs,
+                                             "pairs");
+                       });
 }
 
 void LearningRun::writeTexts(std::ostream& out) {
-  learner.prepareQueries();
-  // Generation reads the store as it stands after training: one snapshot
-  // serves every pair.
-  std::optional<TextGenerator> generator;
-  if (!learner.literal) {
-    generator.emplace(storage, static_cast<std::uint32_t>(learner.order),
-                      static_cast<std::uint32_t>(learner.order2));
-  }
   const std::size_t pairs = dataSet.instances.size() / 2;
-  for (std::size_t first = 0; first < pairs; first += kBatchPairs) {
-    const std::size_t count = std::min(kBatchPairs, pairs - first);
-    std::vector<std::vector<Hyperedge>> fragments(count);
-    parallelFor(count, learner.threads, [&](std::size_t i) {
-      // Positions past a shorter image hold -1, never another image's.
-      const std::vector<std::int32_t>& values =
-          dataSet.instances[2 * (first + i) + 1];
-      ImageBuffer image;
-      image.fill(-1);
-      std::copy_n(values.begin(), std::min(values.size(), kImageSize),
-                  image.begin());
-      if (generator) {
-        generator->generate(image, fragments[i]);
-      } else {
-        learner.generateText(image, fragments[i]);
-      }
-    });
-    for (std::size_t i = 0; i < count; ++i) {
-      writeHeader(out, first + i);
-      for (const Hyperedge& fragment : fragments[i]) {
-        out << fragment << '\n' << std::flush;
-      }
-    }
-  }
+  writeGeneratedTexts(out, learner, dataSet,
+                      [&](std::size_t pair, const std::vector<Hyperedge>&) {
+                        progressLine.update("generation", pair + 1, pairs,
+                                            "pairs");
+                      });
 }
 
 }  // namespace hn

@@ -5,6 +5,7 @@
 
 #include "learner/driver/command_line.h"
 #include "learner/driver/learning_run.h"
+#include "learner/driver/model_run.h"
 #include "learner/driver/run_script.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +27,10 @@ int main(int argc, char** argv) {
     std::cerr << "hn_learner: cannot read configure.txt in the working "
                  "directory; every run-script entry is empty\n"
               << std::flush;
+  }
+  if (commandLine->loadModel) {
+    hn::ModelRun run(entries, *commandLine->loadModel, commandLine->quiet);
+    return run.execute();
   }
   hn::LearningRun run(entries, *commandLine);
   return run.execute();

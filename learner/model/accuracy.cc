@@ -59,14 +59,25 @@ std::vector<std::uint32_t> Hypernetwork::allImageMismatches() const {
   prepareQueries();
   const std::vector<std::vector<std::size_t>> groups = pairsBySentence();
   std::vector<std::uint32_t> mismatches(pairCount());
-  parallelFor(groups.size(), threads, [&](std::size_t group) {
-    ImageBuffer generated;
-    generated.fill(-1);
-    generateImage(instance(2 * groups[group].front()), generated);
-    for (const std::size_t pair : groups[group]) {
-      mismatches[pair] = mismatchesAgainst(generated, pair);
+  // In rounds, so that progress can be reported from this thread.
+  constexpr std::size_t kGroupsPerRound = 1024;
+  std::size_t done = 0;
+  for (std::size_t first = 0; first < groups.size(); first += kGroupsPerRound) {
+    const std::size_t count = std::min(kGroupsPerRound, groups.size() - first);
+    parallelFor(count, threads, [&](std::size_t i) {
+      const std::vector<std::size_t>& group = groups[first + i];
+      ImageBuffer generated;
+      generated.fill(-1);
+      generateImage(instance(2 * group.front()), generated);
+      for (const std::size_t pair : group) {
+        mismatches[pair] = mismatchesAgainst(generated, pair);
+      }
+    });
+    for (std::size_t i = first; i < first + count; ++i) {
+      done += groups[i].size();
     }
-  });
+    reportPairs(done, pairCount());
+  }
   return mismatches;
 }
 

@@ -3,6 +3,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/configurable.h"
@@ -18,6 +21,12 @@ class Storage;
 
 // One image, indexed by position; -1 marks a position without a value.
 using ImageBuffer = std::array<std::int32_t, kImageSize>;
+
+// Told how far a step of a run has got: `done` of `total` `unit`s, where
+// `done` equal to `total` ends the step; a step with no unit has no count.
+using ProgressReport =
+    std::function<void(std::string_view step, std::size_t done,
+                       std::size_t total, std::string_view unit)>;
 
 // The result of a prediction that no stored hyperedge voted for.
 inline constexpr std::int32_t kNoPrediction = -2;
@@ -87,6 +96,8 @@ class Hypernetwork : public Configurable {
   Sampler* sampler = nullptr;
   Storage* storage = nullptr;
   DataSet* dataSet = nullptr;
+  // Called during `run` for someone watching; empty by default.
+  ProgressReport progress;
 
   // Answers image inference and text generation by the plain definitions
   // (full scans, linear searches, no index): slow, for checking that the
@@ -133,6 +144,10 @@ class Hypernetwork : public Configurable {
   void updateWeights();
   void sampleInitialPopulation(Hyperedge& scratch);
   std::size_t dataReadCount() const;
+
+  // Reports `done` of `total` pairs of `progressStep`, if anyone listens.
+  void reportPairs(std::size_t done, std::size_t total) const;
+  std::string progressStep;
 };
 
 }  // namespace hn

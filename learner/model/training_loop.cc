@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
+#include "common/number_text.h"
 #include "learner/data/data_set.h"
 #include "learner/data/sampler.h"
 #include "learner/data/storage.h"
@@ -23,6 +25,18 @@ std::string accuracyText(double accuracy) {
   std::ostringstream text;
   text << accuracy;
   return text.str();
+}
+
+// "epoch 2 of 3, accuracy": what a progress report calls a step of an epoch.
+std::string epochStep(std::uint32_t epoch, std::uint32_t last,
+                      std::string_view part) {
+  std::string step = "epoch ";
+  step.append(std::to_string(epoch))
+      .append(" of ")
+      .append(std::to_string(last))
+      .append(", ")
+      .append(part);
+  return step;
 }
 
 }  // namespace
@@ -47,6 +61,7 @@ int Hypernetwork::run() {
   sampleInitialPopulation(scratch);
 
   std::uint32_t epoch = 1;
+  progressStep = epochStep(epoch, maxepoch, "accuracy");
   std::ofstream log(kTrainingLogName, std::ios::trunc);
   if (!log) {
     std::cerr << "cannot create " << kTrainingLogName
@@ -60,7 +75,9 @@ int Hypernetwork::run() {
   }
   while (epoch < maxepoch) {
     ++epoch;
+    progressStep = epochStep(epoch, maxepoch, "weight update");
     updateWeights();
+    progressStep = epochStep(epoch, maxepoch, "accuracy");
     if (verbose) {
       report("#2 Weight Update Step: epoch: " + std::to_string(epoch) +
                  " accuracy: " + accuracyText(accuracy()),
@@ -74,7 +91,9 @@ int Hypernetwork::run() {
 void Hypernetwork::prepareComponents() {
   dataSet->set("order", get("order"));
   dataSet->set("order2", get("order2"));
+  if (progress) progress("loading data", 0, 1, {});
   dataSet->load();
+  if (progress) progress("loading data", 1, 1, {});
 
   sampler->set("order", get("order"));
   sampler->set("order2", get("order2"));
@@ -87,10 +106,26 @@ void Hypernetwork::prepareComponents() {
 }
 
 void Hypernetwork::sampleInitialPopulation(Hyperedge& scratch) {
+  // Read without `get`, which would add the key to a sampler without it.
+  const auto perLine = sampler->parameters.find("perLine");
+  const std::size_t expected =
+      perLine == sampler->parameters.end()
+          ? 0
+          : pairCount() * static_cast<std::size_t>(
+                              std::max(0, textToInt(perLine->second)));
+  std::size_t drawn = 0;
   while (sampler->hasNext()) {
     sampler->next(scratch);
     storage->add(scratch);
+    if (progress && ++drawn % 1024 == 0 && drawn < expected) {
+      progress("sampling", drawn, expected, "hyperedges");
+    }
   }
+  if (progress) progress("sampling", drawn, drawn, "hyperedges");
+}
+
+void Hypernetwork::reportPairs(std::size_t done, std::size_t total) const {
+  if (progress) progress(progressStep, done, total, "pairs");
 }
 
 std::size_t Hypernetwork::dataReadCount() const {

@@ -61,6 +61,7 @@ void Hypernetwork::updateImageWeights() {
   const auto n = static_cast<std::uint32_t>(order);
   const auto m = static_cast<std::uint32_t>(order2);
   for (std::size_t pair = 0; pair < pairCount(); ++pair) {
+    reportPairs(pair, pairCount());
     if (imageMismatches(pair) == 0) continue;
     const std::vector<std::int32_t>& sentence = instance(2 * pair);
     const std::vector<std::int32_t>& image = instance(2 * pair + 1);
@@ -80,6 +81,7 @@ void Hypernetwork::updateImageWeights() {
       reinforce(query);
     }
   }
+  reportPairs(pairCount(), pairCount());
 }
 
 }  // namespace hn

@@ -313,3 +313,32 @@ TEST(BimodalCSVReader, OrderZeroTakesTheEmptyEndOnlyWithoutImageVertices) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OneSideAlone, EverySentenceLineBecomesAPairWithAnEmptyImage) {
+  BimodalCSVFileWrapper data;
+  data.set("order", "2");
+  std::istringstream sentences("1,2\n3\n4,5,6\r\n");
+  data.readSentencesAlone(sentences);
+  EXPECT_TRUE(data.loaded);
+  // The one-word line is too short for order 2; numbering stays dense.
+  EXPECT_EQ((Instances{{1, 2}, {}, {4, 5, 6}, {}}), data.instances);
+}
+
+TEST(OneSideAlone, EveryImageLineBecomesAPairWithAnEmptySentence) {
+  BimodalCSVFileWrapper data;
+  data.set("order2", "1");
+  std::istringstream images("1,2\n\n7,300000\n3");
+  testing::internal::CaptureStderr();
+  data.readImagesAlone(images, "new.csv");
+  const std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(data.loaded);
+  EXPECT_EQ((Instances{{}, {1, 2}, {}, {3}}), data.instances);
+  EXPECT_NE(std::string::npos, errors.find("new.csv:2: image line has no"))
+      << errors;
+  EXPECT_NE(std::string::npos, errors.find("new.csv:3: image value 300000"))
+      << errors;
+}
+
+}  // namespace

@@ -32,3 +32,29 @@ TEST(CommandLine, SeedTakesAnUnsignedNumber) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLine, ModelOptionsTakeAFileName) {
+  std::string error;
+  const auto save = hn::parseCommandLine(
+      {"--save-model", "m.model", "--seed", "3", "--quiet"}, error);
+  ASSERT_TRUE(save) << error;
+  EXPECT_EQ("m.model", save->saveModel);
+  EXPECT_FALSE(save->loadModel);
+  EXPECT_TRUE(save->quiet);
+  const auto load = hn::parseCommandLine({"--load-model", "-x"}, error);
+  ASSERT_TRUE(load) << error;
+  EXPECT_EQ("-x", load->loadModel);
+  EXPECT_FALSE(load->quiet);
+
+  for (const std::vector<std::string>& wrong :
+       {std::vector<std::string>{"--save-model"},
+        {"--load-model", ""},
+        {"--save-model", "a", "--load-model", "b"}}) {
+    EXPECT_FALSE(hn::parseCommandLine(wrong, error)) << wrong.front();
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+}  // namespace

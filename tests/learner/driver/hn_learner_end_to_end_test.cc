@@ -1,6 +1,5 @@
 // Runs the built hn_learner in a fresh folder and checks what it writes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,53 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "learner/driver/learner_folder_testing.h"
+
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void writeFile(const fs::path& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-struct ProgramResult {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-// A fresh working folder, removed with everything in it afterwards.
-class LearnerFolder {
- public:
-  LearnerFolder() {
-    std::random_device entropy;
-    root_ = fs::temp_directory_path() /
-            ("hn_learner_test_" + std::to_string(entropy()));
-    fs::create_directories(root_ / "work");
-  }
-  ~LearnerFolder() { fs::remove_all(root_); }
-
-  fs::path work() const { return root_ / "work"; }
-
-  ProgramResult run(const std::string& arguments = "") const {
-    const std::string command = "cd '" + work().string() + "' && '" +
-                                HN_LEARNER_PATH + "' " + arguments + " > '" +
-                                (root_ / "out").string() + "' 2> '" +
-                                (root_ / "err").string() + "'";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-            readFile(root_ / "out"), readFile(root_ / "err")};
-  }
-
- private:
-  fs::path root_;
-};
+using namespace hn::testing;
 
 std::string firstLine(const std::string& text) {
   return text.substr(0, text.find('\n'));
@@ -215,7 +172,10 @@ TEST(LearnerCommandLine, HelpAndUnknownArguments) {
   LearnerFolder folder;
   const ProgramResult help = folder.run("--help");
   EXPECT_EQ(0, help.status);
-  EXPECT_EQ(0u, help.out.find("usage: hn_learner [--seed N]"));
+  EXPECT_EQ(0u, help.out.find("usage: hn_learner [--seed N] [--save-model"));
+  EXPECT_NE(std::string::npos, help.out.find("--load-model FILE"));
+  EXPECT_NE(std::string::npos, help.out.find("--quiet"));
+  EXPECT_NE(std::string::npos, help.out.find("--threads N"));
   for (const std::string arguments : {"--bogus", "--seed", "--seed x1"}) {
     const ProgramResult wrong = folder.run(arguments);
     EXPECT_EQ(2, wrong.status) << arguments;

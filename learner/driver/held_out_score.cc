@@ -1,0 +1,63 @@
+#include "learner/driver/held_out_score.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace hn {
+namespace {
+
+// The assembler keeps the fragments of at least this weight.
+constexpr double kAssembledWeight = 1.0;
+
+bool occursIn(const Hyperedge& fragment,
+              const std::vector<std::int32_t>& sentence) {
+  const std::int32_t* begin = fragment.vertices;
+  const std::int32_t* end = begin + fragment.vertexCount;
+  return std::search(sentence.begin(), sentence.end(), begin, end) !=
+         sentence.end();
+}
+
+}  // namespace
+
+void HeldOutScore::addImage(const ImageBuffer& generated,
+                            const std::vector<std::int32_t>& truth) {
+  ImageBuffer reference;
+  reference.fill(-1);
+  std::copy_n(truth.begin(), std::min(truth.size(), kImageSize),
+              reference.begin());
+  const std::uint32_t mismatches =
+      Hypernetwork::countDifferences(generated.data(), reference.data(),
+                                     static_cast<std::int32_t>(kImageSize));
+  accuracySum += static_cast<double>(kImageSize - mismatches) /
+                 static_cast<double>(kImageSize);
+  imagePairs += 1.0;
+}
+
+void HeldOutScore::addText(const std::vector<Hyperedge>& fragments,
+                           const std::vector<std::int32_t>& sentence) {
+  for (const Hyperedge& fragment : fragments) {
+    if (!(fragment.weight >= kAssembledWeight)) continue;
+    ++weightyFragments;
+    if (occursIn(fragment, sentence)) ++fragmentsFound;
+  }
+}
+
+void HeldOutScore::writeImageAccuracy(std::ostream& out) const {
+  out << "held-out text-to-image accuracy: " << accuracySum / imagePairs << '\n'
+      << std::flush;
+}
+
+void HeldOutScore::writeTextShare(std::ostream& out) const {
+  out << "held-out image-to-text: ";
+  if (weightyFragments == 0) {
+    out << "no generated fragment weighs 1 or more\n" << std::flush;
+    return;
+  }
+  out << static_cast<double>(fragmentsFound) /
+             static_cast<double>(weightyFragments)
+      << " of the fragments weighing 1 or more occur in the true sentence ("
+      << fragmentsFound << " of " << weightyFragments << ")\n"
+      << std::flush;
+}
+
+}  // namespace hn

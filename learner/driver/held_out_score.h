@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <vector>
+
+#include "learner/data/hyperedge.h"
+#include "learner/model/hypernetwork.h"
+
+namespace hn {
+
+// How well a loaded model generates for pairs whose other side is known:
+// one figure per direction, summed pair by pair as they are generated.
+class HeldOutScore {
+ public:
+  // Text to image: the share of positions generated right, averaged over
+  // pairs exactly as training's accuracy is, so that the same model and
+  // data give the same figure.
+  void addImage(const ImageBuffer& generated,
+                const std::vector<std::int32_t>& truth);
+
+  // Image to text: of the fragments weighing 1.0 or more (those the
+  // assembler uses), the ones found as consecutive words of the sentence.
+  void addText(const std::vector<Hyperedge>& fragments,
+               const std::vector<std::int32_t>& sentence);
+
+  // One labelled line on `out` for each direction.
+  void writeImageAccuracy(std::ostream& out) const;
+  void writeTextShare(std::ostream& out) const;
+
+ private:
+  double accuracySum = 0.0;
+  double imagePairs = 0.0;
+  std::size_t weightyFragments = 0;
+  std::size_t fragmentsFound = 0;
+};
+
+}  // namespace hn

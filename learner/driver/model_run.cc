@@ -1,0 +1,200 @@
+#include "learner/driver/model_run.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <utility>
+
+#include "common/number_text.h"
+#include "learner/driver/generation_output.h"
+#include "learner/model/model_file.h"
+#include "learner/model/text_generator.h"
+
+namespace hn {
+namespace {
+
+constexpr int kSentenceFileEntry = 6;
+constexpr int kImageFileEntry = 7;
+constexpr int kTextOutputEntry = 8;
+constexpr int kImageOutputEntry = 9;
+
+// A data file that is named "-", or not there, is left out on purpose.
+bool isPresent(const std::string& name) {
+  std::error_code ignored;
+  return name != "-" && !name.empty() &&
+         std::filesystem::is_regular_file(name, ignored);
+}
+
+// "line 7 of configure.txt (the sentence file)"
+std::string entryPlace(int entry) {
+  return "line " + std::to_string(entry + 1) + " of configure.txt (the " +
+         (entry == kSentenceFileEntry ? "sentence" : "image") + " file)";
+}
+
+}  // namespace
+
+ModelRun::ModelRun(const RunScriptEntries& entries, std::string modelFile,
+                   bool quiet)
+    : entries(entries),
+      modelFile(std::move(modelFile)),
+      progressLine(std::cerr, ProgressLine::wanted(quiet)) {
+  learner.storage = &storage;
+  learner.dataSet = &dataSet;
+}
+
+int ModelRun::execute() {
+  if (!loadModel() || !loadData()) return 1;
+  const std::string& outputName = entries[outputEntry()];
+  std::ofstream out(outputName, std::ios::trunc);
+  if (!out) {
+    std::cerr << "hn_learner: cannot create the output file \"" << outputName
+              << "\" named on line " << outputEntry() + 1
+              << " of configure.txt\n"
+              << std::flush;
+    return 1;
+  }
+  generate(out);
+  if (!out) {
+    std::cerr << "hn_learner: writing the output file \"" << outputName
+              << "\" failed\n"
+              << std::flush;
+    return 1;
+  }
+  if (scored) {
+    scoreOtherDirection();
+    score.writeImageAccuracy(std::cout);
+    score.writeTextShare(std::cout);
+  }
+  return 0;
+}
+
+bool ModelRun::generatesImages() const { return entries[0] == "0"; }
+
+int ModelRun::outputEntry() const {
+  return generatesImages() ? kImageOutputEntry : kTextOutputEntry;
+}
+
+bool ModelRun::loadModel() {
+  std::string error;
+  const std::optional<ModelShape> shape = hn::loadModel(
+      modelFile, storage, error, [this](std::size_t done, std::size_t total) {
+        progressLine.update("loading the model", done, total, "hyperedges");
+      });
+  if (!shape) {
+    std::cerr << error << '\n' << std::flush;
+    return false;
+  }
+  learner.set("mode", "2");
+  learner.set("order", Configurable::intToText(shape->order));
+  learner.set("order2", Configurable::intToText(shape->order2));
+  learner.readParameters();
+  warnAboutRunScriptOrders();
+  return true;
+}
+
+void ModelRun::warnAboutRunScriptOrders() const {
+  const std::int32_t scriptOrder = textToInt(entries[1]);
+  const std::int32_t scriptOrder2 = textToInt(entries[2]);
+  if (scriptOrder == learner.order && scriptOrder2 == learner.order2) return;
+  std::cerr << "hn_learner: configure.txt gives order " << scriptOrder
+            << " and order2 " << scriptOrder2 << ", the model order "
+            << learner.order << " and order2 " << learner.order2
+            << "; generating with the model's\n"
+            << std::flush;
+}
+
+// Reads the side generated from, and the other side when it is there.
+bool ModelRun::loadData() {
+  const int neededEntry =
+      generatesImages() ? kSentenceFileEntry : kImageFileEntry;
+  const int otherEntry =
+      generatesImages() ? kImageFileEntry : kSentenceFileEntry;
+  const std::string& needed = entries[neededEntry];
+  const std::string& other = entries[otherEntry];
+  if (!isPresent(needed)) {
+    std::cerr << "hn_learner: "
+              << (generatesImages() ? "text to image" : "image to text")
+              << " needs the file \"" << needed << "\" named on "
+              << entryPlace(neededEntry) << ", which cannot be read\n"
+              << std::flush;
+    return false;
+  }
+  dataSet.set("order", learner.get("order"));
+  dataSet.set("order2", learner.get("order2"));
+  scored = isPresent(other);
+  if (scored) {
+    dataSet.set("filename", dataFileNames(entries));
+    dataSet.load();
+  } else {
+    if (other != "-" && !other.empty()) {
+      std::cerr << "hn_learner: no file \"" << other << "\" (named on "
+                << entryPlace(otherEntry) << "); generating without a "
+                << "held-out score\n"
+                << std::flush;
+    }
+    std::ifstream in(needed);
+    if (generatesImages()) {
+      dataSet.readSentencesAlone(in);
+    } else {
+      dataSet.readImagesAlone(in, needed);
+    }
+  }
+  if (!dataSet.loaded) {
+    std::cerr << "hn_learner: the data file \"" << needed
+              << "\" could not be read\n"
+              << std::flush;
+  }
+  return dataSet.loaded;
+}
+
+void ModelRun::generate(std::ostream& out) {
+  const std::size_t pairs = dataSet.instances.size() / 2;
+  const auto advance = [&](std::size_t pair) {
+    progressLine.update("generation", pair + 1, pairs, "pairs");
+  };
+  if (generatesImages()) {
+    writeGeneratedImages(out, learner, dataSet,
+                         [&](std::size_t pair, const ImageBuffer& generated) {
+                           if (scored) {
+                             score.addImage(generated,
+                                            dataSet.instances[2 * pair + 1]);
+                           }
+                           advance(pair);
+                         });
+  } else {
+    writeGeneratedTexts(
+        out, learner, dataSet,
+        [&](std::size_t pair, const std::vector<Hyperedge>& fragments) {
+          if (scored) score.addText(fragments, dataSet.instances[2 * pair]);
+          advance(pair);
+        });
+  }
+}
+
+void ModelRun::scoreOtherDirection() {
+  const std::size_t pairs = dataSet.instances.size() / 2;
+  const auto advance = [&](std::size_t pair) {
+    progressLine.update("held-out score", pair + 1, pairs, "pairs");
+  };
+  if (generatesImages()) {
+    const TextGenerator generator(storage,
+                                  static_cast<std::uint32_t>(learner.order),
+                                  static_cast<std::uint32_t>(learner.order2));
+    for (std::size_t pair = 0; pair < pairs; ++pair) {
+      std::vector<Hyperedge> fragments;
+      generator.generate(imageOf(dataSet.instances[2 * pair + 1]), fragments);
+      score.addText(fragments, dataSet.instances[2 * pair]);
+      advance(pair);
+    }
+    return;
+  }
+  for (std::size_t pair = 0; pair < pairs; ++pair) {
+    imageBuffer.fill(-1);
+    learner.generateImage(dataSet.instances[2 * pair], imageBuffer);
+    score.addImage(imageBuffer, dataSet.instances[2 * pair + 1]);
+    advance(pair);
+  }
+}
+
+}  // namespace hn

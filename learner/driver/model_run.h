@@ -1,0 +1,52 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "learner/data/bimodal_csv_file_wrapper.h"
+#include "learner/data/simple_stl_map_storage.h"
+#include "learner/driver/held_out_score.h"
+#include "learner/driver/progress_line.h"
+#include "learner/driver/run_script.h"
+#include "learner/model/hypernetwork.h"
+
+namespace hn {
+
+// A run of hn_learner that generates from a saved population instead of
+// training: no sampling, no weight update, no draw of the random generator.
+// It generates in the run script's direction for every line of the data,
+// and needs only the side it generates from; when the other side is there
+// too, it prints the held-out scores of both directions on standard output.
+class ModelRun {
+ public:
+  ModelRun(const RunScriptEntries& entries, std::string modelFile, bool quiet);
+
+  // Returns the exit status: 0, or 1 when the model, the data or the output
+  // file cannot be used. The model and the data are checked before the
+  // output file is created, so a refused run leaves it untouched.
+  int execute();
+
+ private:
+  bool generatesImages() const;
+  int outputEntry() const;
+  bool loadModel();
+  void warnAboutRunScriptOrders() const;
+  bool loadData();
+  void generate(std::ostream& out);
+  // Generates in the direction not written, for its score only.
+  void scoreOtherDirection();
+
+  const RunScriptEntries entries;
+  const std::string modelFile;
+  ProgressLine progressLine;
+  Hypernetwork learner;
+  BimodalCSVFileWrapper dataSet;
+  SimpleSTLMapStorage storage;
+  ImageBuffer imageBuffer{};
+  // Whether the side generated for is known, so the result can be scored.
+  bool scored = false;
+  HeldOutScore score;
+};
+
+}  // namespace hn

@@ -1,0 +1,294 @@
+#include "learner/model/model_file.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+#include <vector>
+
+#include "common/atomic_file.h"
+#include "common/configurable.h"
+#include "common/crc32.h"
+#include "learner/data/hyperedge.h"
+#include "learner/data/storage.h"
+
+namespace hn {
+namespace {
+
+constexpr std::array<char, 8> kMagic = {'H', 'N', 'M', 'O',
+                                        'D', 'E', 'L', '\0'};
+// Magic and version open every version of the format; the rest of the
+// header may change with the version.
+constexpr std::size_t kVersionEnd = 12;
+constexpr std::size_t kHeaderChecksumOffset = 32;
+constexpr std::size_t kHeaderSize = 36;
+constexpr std::size_t kChecksumSize = 4;
+// Far beyond any useful hyperedge, small enough that sizes cannot overflow.
+constexpr std::int64_t kMaxHyperedgeLength = 1 << 16;
+// Bytes written at a time while saving.
+constexpr std::size_t kChunkSize = 1 << 16;
+constexpr std::size_t kProgressInterval = 1 << 16;
+
+void appendU32(std::string& bytes, std::uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) {
+    bytes += static_cast<char>((value >> shift) & 0xFFu);
+  }
+}
+
+void appendU64(std::string& bytes, std::uint64_t value) {
+  for (int shift = 0; shift < 64; shift += 8) {
+    bytes += static_cast<char>((value >> shift) & 0xFFu);
+  }
+}
+
+std::uint32_t readU32(std::string_view bytes, std::size_t offset) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) {
+    value = (value << 8) | static_cast<unsigned char>(bytes[offset + i]);
+  }
+  return value;
+}
+
+std::uint64_t readU64(std::string_view bytes, std::size_t offset) {
+  return readU32(bytes, offset) |
+         (std::uint64_t{readU32(bytes, offset + 4)} << 32);
+}
+
+std::int32_t readI32(std::string_view bytes, std::size_t offset) {
+  return static_cast<std::int32_t>(readU32(bytes, offset));
+}
+
+std::uint32_t checksum(std::string_view bytes) {
+  return crc32(bytes.data(), bytes.size());
+}
+
+bool isValidShape(ModelShape shape) {
+  const std::int64_t length = std::int64_t{shape.order} + shape.order2;
+  return shape.order >= 0 && shape.order2 >= 0 && length >= 1 &&
+         length <= kMaxHyperedgeLength;
+}
+
+std::size_t hyperedgeLength(ModelShape shape) {
+  return static_cast<std::size_t>(shape.order) +
+         static_cast<std::size_t>(shape.order2);
+}
+
+std::size_t recordSize(ModelShape shape) {
+  return 4 * hyperedgeLength(shape) + 8;
+}
+
+std::string header(ModelShape shape, std::uint64_t count) {
+  std::string bytes(kMagic.begin(), kMagic.end());
+  appendU32(bytes, kModelFormatVersion);
+  appendU32(bytes, kSentenceImageModelKind);
+  appendU32(bytes, static_cast<std::uint32_t>(shape.order));
+  appendU32(bytes, static_cast<std::uint32_t>(shape.order2));
+  appendU64(bytes, count);
+  appendU32(bytes, checksum(bytes));
+  return bytes;
+}
+
+// The checks of the fixed header; empty when it is sound.
+std::string headerProblem(std::string_view bytes) {
+  if (bytes.empty()) return "is empty";
+  const std::size_t compared = std::min(bytes.size(), kMagic.size());
+  if (bytes.substr(0, compared) != std::string_view(kMagic.data(), compared)) {
+    return "is not a model file: it does not start with the model magic word";
+  }
+  if (bytes.size() < kVersionEnd) {
+    return "is truncated: " + std::to_string(bytes.size()) +
+           " bytes end inside the header";
+  }
+  const std::uint32_t version = readU32(bytes, kMagic.size());
+  if (version != kModelFormatVersion) {
+    return "has format version " + std::to_string(version) +
+           (version > kModelFormatVersion ? ", newer than" : ", not") +
+           " the version " + std::to_string(kModelFormatVersion) +
+           " this hn_learner reads";
+  }
+  if (bytes.size() < kHeaderSize) {
+    return "is truncated: " + std::to_string(bytes.size()) +
+           " bytes end inside the header";
+  }
+  if (readU32(bytes, kHeaderChecksumOffset) !=
+      checksum(bytes.substr(0, kHeaderChecksumOffset))) {
+    return "is corrupt: its header checksum does not match";
+  }
+  const std::uint32_t kind = readU32(bytes, 12);
+  if (kind != kSentenceImageModelKind) {
+    return "holds a model of kind " + std::to_string(kind) +
+           ", not a sentence-image model (kind " +
+           std::to_string(kSentenceImageModelKind) + ")";
+  }
+  return {};
+}
+
+// The checks of the body against the sound header; empty when it is sound.
+std::string bodyProblem(std::string_view bytes, ModelShape shape,
+                        std::uint64_t count) {
+  if (!isValidShape(shape)) {
+    return "is corrupt: order " + std::to_string(shape.order) + " and order2 " +
+           std::to_string(shape.order2) + " make no hyperedge";
+  }
+  const std::size_t available = bytes.size() - kHeaderSize;
+  const std::size_t record = recordSize(shape);
+  // Compared without multiplying first, so that no count can overflow.
+  const bool tooShort = available < kChecksumSize ||
+                        count > (available - kChecksumSize) / record ||
+                        count * record + kChecksumSize > available;
+  if (tooShort) {
+    return "is truncated: " + std::to_string(bytes.size()) +
+           " bytes, too few for its " + std::to_string(count) + " hyperedges";
+  }
+  const std::size_t expected = kHeaderSize + count * record + kChecksumSize;
+  if (bytes.size() > expected) {
+    return "is corrupt: " + std::to_string(bytes.size() - expected) +
+           " bytes follow the end of the model";
+  }
+  const std::size_t checksumOffset = bytes.size() - kChecksumSize;
+  if (readU32(bytes, checksumOffset) !=
+      checksum(bytes.substr(0, checksumOffset))) {
+    return "is corrupt: its checksum does not match its content";
+  }
+  return {};
+}
+
+// Saved models list each hyperedge once, in vertex order; anything else
+// would load as a different population.
+bool inStrictVertexOrder(std::string_view bytes, ModelShape shape,
+                         std::uint64_t count) {
+  const std::size_t length = hyperedgeLength(shape);
+  const std::size_t record = recordSize(shape);
+  for (std::uint64_t i = 1; i < count; ++i) {
+    const std::size_t previous = kHeaderSize + (i - 1) * record;
+    const std::size_t current = previous + record;
+    std::size_t slot = 0;
+    while (slot < length && readI32(bytes, previous + 4 * slot) ==
+                                readI32(bytes, current + 4 * slot)) {
+      ++slot;
+    }
+    if (slot == length || readI32(bytes, previous + 4 * slot) >
+                              readI32(bytes, current + 4 * slot)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void fillStorage(std::string_view bytes, ModelShape shape, std::uint64_t count,
+                 Storage& storage, const LoadProgress& progress) {
+  const std::size_t length = hyperedgeLength(shape);
+  const std::size_t record = recordSize(shape);
+  storage.set("order",
+              Configurable::intToText(static_cast<std::int32_t>(length)));
+  storage.initialize();
+  Hyperedge scratch(static_cast<std::uint32_t>(length));
+  std::size_t offset = kHeaderSize;
+  for (std::uint64_t i = 0; i < count; ++i, offset += record) {
+    for (std::size_t slot = 0; slot < length; ++slot) {
+      scratch.vertices[slot] = readI32(bytes, offset + 4 * slot);
+    }
+    const double weight =
+        std::bit_cast<double>(readU64(bytes, offset + 4 * length));
+    storage.setWeight(scratch, weight);
+    if (progress && (i + 1) % kProgressInterval == 0) {
+      progress(static_cast<std::size_t>(i + 1),
+               static_cast<std::size_t>(count));
+    }
+  }
+  if (progress) {
+    progress(static_cast<std::size_t>(count), static_cast<std::size_t>(count));
+  }
+}
+
+}  // namespace
+
+void writeModel(std::ostream& out, const Storage& storage, ModelShape shape) {
+  const std::vector<Hyperedge> population = storage.getAll(false);
+  const std::string head = header(shape, population.size());
+  out.write(head.data(), static_cast<std::streamsize>(head.size()));
+  std::uint32_t crc = checksum(head);
+
+  const std::size_t length = hyperedgeLength(shape);
+  std::string chunk;
+  chunk.reserve(kChunkSize + recordSize(shape));
+  const auto flush = [&] {
+    crc = crc32(chunk.data(), chunk.size(), crc);
+    out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    chunk.clear();
+  };
+  for (const Hyperedge& hyperedge : population) {
+    // Every stored hyperedge has the run's length; a shorter one (none
+    // arises) would be padded rather than read past its end.
+    for (std::size_t slot = 0; slot < length; ++slot) {
+      const std::int32_t vertex =
+          slot < hyperedge.vertexCount ? hyperedge.vertices[slot] : 0;
+      appendU32(chunk, static_cast<std::uint32_t>(vertex));
+    }
+    appendU64(chunk, std::bit_cast<std::uint64_t>(hyperedge.weight));
+    if (chunk.size() >= kChunkSize) flush();
+  }
+  flush();
+  std::string tail;
+  appendU32(tail, crc);
+  out.write(tail.data(), static_cast<std::streamsize>(tail.size()));
+}
+
+bool saveModel(const std::filesystem::path& path, const Storage& storage,
+               ModelShape shape, std::string& error) {
+  if (!isValidShape(shape)) {
+    error = "cannot save a model of order " + std::to_string(shape.order) +
+            " and order2 " + std::to_string(shape.order2);
+    return false;
+  }
+  return writeFileAtomically(
+      path,
+      [&](std::ostream& out) {
+        writeModel(out, storage, shape);
+        return static_cast<bool>(out);
+      },
+      error);
+}
+
+std::optional<ModelShape> readModel(std::string_view bytes, Storage& storage,
+                                    std::string& problem,
+                                    const LoadProgress& progress) {
+  problem = headerProblem(bytes);
+  if (!problem.empty()) return std::nullopt;
+  const ModelShape shape{readI32(bytes, 16), readI32(bytes, 20)};
+  const std::uint64_t count = readU64(bytes, 24);
+  problem = bodyProblem(bytes, shape, count);
+  if (!problem.empty()) return std::nullopt;
+  if (!inStrictVertexOrder(bytes, shape, count)) {
+    problem = "is corrupt: its hyperedges are not in vertex order";
+    return std::nullopt;
+  }
+  fillStorage(bytes, shape, count, storage, progress);
+  return shape;
+}
+
+std::optional<ModelShape> loadModel(const std::filesystem::path& path,
+                                    Storage& storage, std::string& error,
+                                    const LoadProgress& progress) {
+  std::error_code ignored;
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  // Streaming an empty file sets `content`'s failbit, which means nothing.
+  if (in) content << in.rdbuf();
+  if (!in || std::filesystem::is_directory(path, ignored)) {
+    error = "hn_learner: cannot read the model file \"" + path.string() + "\"";
+    return std::nullopt;
+  }
+  std::string problem;
+  std::optional<ModelShape> shape =
+      readModel(content.view(), storage, problem, progress);
+  if (!shape) {
+    error = "hn_learner: the model file \"" + path.string() + "\" " + problem;
+  }
+  return shape;
+}
+
+}  // namespace hn
