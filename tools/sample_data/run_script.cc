@@ -5,7 +5,7 @@
 namespace hn {
 
 LearnerSettings learnerDefaults(SampleKind kind) {
-  if (kind == SampleKind::kShapes) return {2, 2, 3, 0.5, 30};
+  if (kind == SampleKind::kShapes) return {2, 2, 3, 0.5, 80};
   return {};
 }
 

@@ -28,9 +28,10 @@ struct LearnerSettings {
   std::int32_t perLine = 30;
 };
 
-// The settings the sample run uses for a kind. On shapes, two-word windows
-// and two image values per hyperedge measured best: image to text beats the
-// most common words by the widest margin there.
+// The settings the sample run uses for a kind. On shapes, two-word windows,
+// two image values and 80 hyperedges per pair measured best: image to text
+// beats the most common words by the widest and steadiest margin over seeds,
+// and a 200-pair run still takes under a second.
 LearnerSettings learnerDefaults(SampleKind kind);
 
 // The learner's `configure.txt`: ten lines for generating text from images.
