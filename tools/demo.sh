@@ -1,35 +1,64 @@
 #!/usr/bin/env bash
-# Builds the programs, generates the sample data set into sample-run/, learns
-# from it in both directions and prints a summary a person can judge.
+# Builds the programs, generates a sample data set into sample-run/, learns
+# from it in both directions, prints a summary a person can judge and writes
+# sample-run/report.html with the pictures.
 #
-#   tools/demo.sh [--pairs N] [--seed S]
+#   tools/demo.sh [--pairs N] [--seed S] [--kind shapes|scenes]
+#
+# Needs a compiler and CMake; installs libpng-dev for the pictures when it is
+# missing and the machine lets it (the summary is printed without them).
 set -euo pipefail
 
 pairs=200
 seed=1
+kind=shapes
 while (($# > 0)); do
   case "$1" in
     --pairs) pairs="$2"; shift 2 ;;
     --seed) seed="$2"; shift 2 ;;
-    *) echo "usage: tools/demo.sh [--pairs N] [--seed S]" >&2; exit 2 ;;
+    --kind) kind="$2"; shift 2 ;;
+    *) echo "usage: tools/demo.sh [--pairs N] [--seed S] [--kind shapes|scenes]" >&2; exit 2 ;;
   esac
 done
+case "$kind" in
+  shapes) width=12; height=12; column_step=1; row_step=1; drawn="every column and row" ;;
+  scenes) width=80; height=60; column_step=2; row_step=4; drawn="every 2nd column, 4th row" ;;
+  *) echo "tools/demo.sh: --kind is shapes or scenes, not '$kind'" >&2; exit 2 ;;
+esac
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
 demo="$root/sample-run"
+. "$root/tools/lib/figures.sh"
+
+install_libpng() {
+  dpkg -s libpng-dev >/dev/null 2>&1 && return 0
+  command -v apt-get >/dev/null 2>&1 || return 0
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null 2>&1 || return 0
+    sudo="sudo"
+  fi
+  echo "installing libpng-dev for the report's pictures"
+  { $sudo apt-get update && $sudo env DEBIAN_FRONTEND=noninteractive \
+      apt-get install -y --no-install-recommends libpng-dev; } >/dev/null ||
+    echo "could not install libpng-dev: the report is skipped"
+}
 
 now() { date +%s%N; }
 seconds_since() { awk -v start="$1" -v end="$(now)" 'BEGIN { printf "%.2f s", (end - start) / 1e9 }'; }
 
+install_libpng
 start=$(now)
 cmake -S "$root" -B "$build" >/dev/null
-cmake --build "$build" -j2 --target hn_learner sentence_assembler hn_sample_data >/dev/null
+targets=(hn_learner sentence_assembler hn_sample_data)
+grep -q '^PNG_LIBRARY_RELEASE:FILEPATH=/' "$build/CMakeCache.txt" && targets+=(hn_render)
+cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
 build_time=$(seconds_since "$start")
 
 rm -rf "$demo"
 start=$(now)
-"$build/tools/sample_data/hn_sample_data" --pairs "$pairs" --seed "$seed" --out "$demo" >/dev/null
+"$build/tools/sample_data/hn_sample_data" --kind "$kind" --pairs "$pairs" --seed "$seed" --out "$demo" >/dev/null
 data_time=$(seconds_since "$start")
 
 # Image to text, as the sample run script says.
@@ -49,50 +78,57 @@ start=$(now)
 (cd "$demo/text_to_image" && "$build/learner/driver/hn_learner" --seed "$seed" >learner.log)
 image_time=$(seconds_since "$start")
 
-echo "Sample run on $pairs caption-image pairs (seed $seed), in sample-run/"
-echo
-printf '  %-44s %s\n' "build" "$build_time" \
+printf '%s\t%s\n' "build" "$build_time" \
   "generate the sample data" "$data_time" \
   "hn_learner, image to text" "$text_time" \
   "sentence_assembler" "$assembly_time" \
-  "hn_learner, text to image" "$image_time"
+  "hn_learner, text to image" "$image_time" >"$demo/timings.txt"
+
+echo "Sample run on $pairs caption-image pairs of $width×$height $kind (seed $seed), in sample-run/"
 echo
-echo "Training accuracy (share of image positions generated right):"
+awk -F '\t' '{ printf "  %-44s %s\n", $1, $2 }' "$demo/timings.txt"
+echo
+echo "Training accuracy (share of the learner's 4800 image positions generated right):"
 sed 's/^/  /' "$demo/result.txt"
+if ((width * height < 4800)); then
+  echo "  (positions past the $width×$height image always agree; the report plots"
+  echo "  the share over the image's own positions)"
+fi
 echo
 echo "Assembled sentences beside their true captions:"
 paste -d '\t' "$demo/assembled.txt" "$demo/captions.txt" | awk -F '\t' '
-  NR <= 5 { printf "  assembled: %s\n  true:      %s\n\n", $1, $2 }
-  { n = split($1, got, " "); m = split($2, want, " ")
-    for (i = 1; i <= m; i++) {
-      total++; if (i <= n && got[i] == want[i]) right++
-      if (++seen[i, want[i]] > best[i]) best[i] = seen[i, want[i]]
-    } }
-  END {
-    for (i in best) common += best[i]
-    printf "  words in their right place: %.0f%% of %d", 100 * right / total, total
-    printf " (always writing the most common caption word\n  of each place would score %.0f%%)\n\n", 100 * common / total
-  }'
+  NR <= 5 { printf "  assembled: %s\n  true:      %s\n\n", $1, $2 }'
+read -r words_right words_baseline < <(words_in_place "$demo/assembled.txt" "$demo/captions.txt")
+echo "  image to text, words in their right place: $words_right%"
+echo "  (always writing the most common caption word of each place: $words_baseline%)"
+echo
 
-echo "Generated image of pair 0 beside the true one (every 2nd column, 4th row):"
-awk -v pairs="$pairs" '
+echo "Generated image of pair 0 beside the true one ($drawn):"
+awk -v width="$width" -v height="$height" -v cstep="$column_step" -v rstep="$row_step" '
   function glyph(v) { return v == -1 ? " " : v == 0 ? "." : v == 1 ? "r" : v == 2 ? "g" : v == 3 ? "b" : "?" }
   FNR == 1 { file++ }
   file == 1 && FNR == 1 { split($0, truth, ",") }
-  file == 1 { n = split($0, t, ","); rows[FNR] = $0 }
-  file == 2 && FNR % 2 == 0 {
-    k = FNR / 2; split(rows[k], t, ","); n = split($0, g, " ")
-    for (p = 1; p <= n; p++) { total++; if (g[p] == t[p]) right++ }
-    if (k == 1) for (p = 1; p <= n; p++) first[p] = g[p]
-  }
+  file == 2 && FNR == 2 { split($0, first, " ") }
   END {
-    for (r = 0; r < 60; r += 4) {
+    for (r = 0; r < height; r += rstep) {
       line = "  "
-      for (c = 0; c < 80; c += 2) line = line glyph(truth[r * 80 + c + 1])
+      for (c = 0; c < width; c += cstep) line = line glyph(truth[r * width + c + 1])
       line = line "   "
-      for (c = 0; c < 80; c += 2) line = line glyph(first[r * 80 + c + 1])
+      for (c = 0; c < width; c += cstep) line = line glyph(first[r * width + c + 1])
       print line
     }
-    printf "\n  pixels generated right over all pairs: %.1f%%\n", 100 * right / total
   }' "$demo/images.csv" "$demo/text_to_image/generated_images.txt"
 echo "  (. background, r red, g green, b blue, blank: nothing generated)"
+read -r pixels_share pixels_baseline < <(pixels_right "$demo/images.csv" \
+  "$demo/text_to_image/generated_images.txt" "$((width * height))")
+echo
+echo "  text to image, image positions generated right: $pixels_share%"
+echo "  (the most common image, the most common value at every position: $pixels_baseline%)"
+echo
+
+if [ -x "$build/tools/render/hn_render" ]; then
+  "$root/tools/report.sh" --build "$build" --run "$demo" --width "$width" --height "$height"
+  echo "Report with the pictures: sample-run/report.html"
+else
+  echo "Report skipped: hn_render needs libpng (Debian: apt-get install libpng-dev)"
+fi

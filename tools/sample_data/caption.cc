@@ -30,15 +30,17 @@ std::string_view wordFor(const std::array<std::string_view, count>& words,
 
 }  // namespace
 
-CaptionWords captionWords(const Scene& scene) {
-  return {"a",
-          wordFor(kSizeWords, scene.size),
-          wordFor(kColourWords, scene.colour),
-          wordFor(kShapeWords, scene.shape),
-          "at",
-          "the",
-          wordFor(kVerticalWords, scene.vertical),
-          wordFor(kHorizontalWords, scene.horizontal)};
+CaptionWords captionWords(const Scene& scene, SampleKind kind) {
+  CaptionWords words = {"a",
+                        wordFor(kSizeWords, scene.size),
+                        wordFor(kColourWords, scene.colour),
+                        wordFor(kShapeWords, scene.shape),
+                        "at",
+                        "the",
+                        wordFor(kVerticalWords, scene.vertical),
+                        wordFor(kHorizontalWords, scene.horizontal)};
+  words.resize(sample::captionLength(kind));
+  return words;
 }
 
 std::span<const std::string_view> dictionaryWords() { return kDictionary; }

@@ -1,23 +1,22 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <span>
 #include <string_view>
+#include <vector>
 
+#include "tools/sample_data/sample_kind.h"
 #include "tools/sample_data/scene.h"
 
 namespace hn {
 
-// Every caption reads "a <size> <colour> <shape> at the <vertical>
-// <horizontal>".
-inline constexpr std::size_t kCaptionLength = 8;
+using CaptionWords = std::vector<std::string_view>;
 
-using CaptionWords = std::array<std::string_view, kCaptionLength>;
-
-CaptionWords captionWords(const Scene& scene);
+// "a <size> <colour> <shape> at the <vertical> <horizontal>", cut to the
+// caption length of the kind.
+CaptionWords captionWords(const Scene& scene,
+                          SampleKind kind = SampleKind::kScenes);
 
 // The dictionary in value order: the word of value v is entry v - 1, since
 // the assembler reserves value 0 for a word of its own.

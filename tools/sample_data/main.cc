@@ -50,7 +50,8 @@ bool writeSampleFolder(const hn::SampleDataOptions& options) {
   const std::filesystem::path assembler = folder / hn::kAssemblerFolder;
   if (!createFolder(assembler)) return false;
 
-  const hn::SampleDataSet dataSet(options.pairCount, options.seed);
+  const hn::SampleDataSet dataSet(options.pairCount, options.seed,
+                                  options.kind);
   return writeFile(folder / "dic.txt", hn::writeDictionary) &&
          writeFile(folder / hn::kSentencesFile,
                    [&](std::ostream& out) { dataSet.writeSentences(out); }) &&
@@ -60,7 +61,8 @@ bool writeSampleFolder(const hn::SampleDataOptions& options) {
                    [&](std::ostream& out) { dataSet.writeCaptions(out); }) &&
          writeFile(folder / "configure.txt",
                    [&](std::ostream& out) {
-                     hn::writeLearnerRunScript(out, options.learner);
+                     hn::writeLearnerRunScript(out, options.learner,
+                                               options.kind);
                    }) &&
          writeFile(assembler / "configure.txt",
                    hn::writeAssemblerConfiguration) &&

@@ -56,7 +56,7 @@ constexpr std::uint32_t kAnyUnsigned =
 // pair; the other bounds only catch slips of the keyboard.
 constexpr CountOption kPairs{"--pairs", 1, kMaxPairCount};
 constexpr CountOption kSeed{"--seed", 0, kAnyUnsigned};
-constexpr CountOption kOrder{"--order", 1, kCaptionLength};
+constexpr CountOption kOrder{"--order", 1, sample::kSceneCaptionLength};
 constexpr CountOption kOrder2{"--order2", 0, 100};
 constexpr CountOption kEpochs{"--epochs", 1, 1000};
 constexpr CountOption kPerLine{"--per-line", 1, 10000};
@@ -82,6 +82,16 @@ bool applyOption(std::string_view name, std::string_view value,
   if (name == kPerLine.name) {
     return setLearnerSetting(kPerLine, value, learner.perLine, error);
   }
+  if (name == "--kind") {
+    const std::optional<SampleKind> kind = parseSampleKind(value);
+    if (!kind) {
+      error =
+          "--kind needs 'scenes' or 'shapes', not '" + std::string(value) + "'";
+      return false;
+    }
+    options.kind = *kind;
+    return true;
+  }
   if (name == "--out") {
     if (value.empty()) {
       error = "--out needs a folder name";
@@ -94,11 +104,33 @@ bool applyOption(std::string_view name, std::string_view value,
   return false;
 }
 
+// The kind that the last well-formed --kind names; its learner settings are
+// the defaults that the other options override in any order.
+SampleKind kindNamedIn(const std::vector<std::string_view>& arguments) {
+  SampleKind kind = SampleKind::kScenes;
+  for (std::size_t index = 0; index + 1 < arguments.size(); ++index) {
+    if (arguments[index] != "--kind") continue;
+    kind = parseSampleKind(arguments[index + 1]).value_or(kind);
+  }
+  return kind;
+}
+
+// Windows longer than a caption of the kind would make the learner skip
+// every pair.
+bool orderFitsCaption(const SampleDataOptions& options, std::string& error) {
+  const std::size_t longest = sample::captionLength(options.kind);
+  if (static_cast<std::size_t>(options.learner.order) <= longest) return true;
+  error = "--order needs a whole number from 1 to " + std::to_string(longest) +
+          " for --kind " + std::string(sampleKindName(options.kind));
+  return false;
+}
+
 }  // namespace
 
 std::optional<SampleDataOptions> parseSampleDataOptions(
     const std::vector<std::string_view>& arguments, std::string& error) {
   SampleDataOptions options;
+  options.learner = learnerDefaults(kindNamedIn(arguments));
   for (std::size_t index = 0; index < arguments.size(); ++index) {
     const std::string_view name = arguments[index];
     if (name == "--help" || name == "-h") {
@@ -117,12 +149,14 @@ std::optional<SampleDataOptions> parseSampleDataOptions(
       return std::nullopt;
     }
   }
+  if (!orderFitsCaption(options, error)) return std::nullopt;
   return options;
 }
 
 void writeUsage(std::ostream& out) {
-  const LearnerSettings defaults;
-  out << "usage: hn_sample_data [--pairs N] [--seed S] [--out DIR]\n"
+  const LearnerSettings defaults = learnerDefaults(SampleKind::kScenes);
+  const LearnerSettings shapes = learnerDefaults(SampleKind::kShapes);
+  out << "usage: hn_sample_data [--pairs N] [--seed S] [--out DIR] [--kind K]\n"
          "                      [--order N] [--order2 N] [--epochs N]"
          " [--per-line N]\n"
          "\n"
@@ -132,17 +166,23 @@ void writeUsage(std::ostream& out) {
          "and sentence_assembler (DIR/assembler). The same options give the\n"
          "same files on every machine.\n"
          "\n"
+         "  --kind K      scenes (default): a small shape somewhere in an\n"
+         "                80x60 image; shapes: \"a big red square\" filling\n"
+         "                most of a 12x12 image, where the learner does well\n"
+         "\n"
          "  --pairs N     caption-image pairs, 1 to "
       << kMaxPairCount << " (default 200)\n"
       << "  --seed S      seed of the generator (default 1)\n"
          "  --out DIR     output folder, created if missing (default .)\n"
          "  --order N     sentence words per hyperedge, 1 to "
-      << kCaptionLength << " (default " << defaults.order << ")\n"
+      << sample::kSceneCaptionLength << " (default " << defaults.order << ")\n"
       << "  --order2 N    image values per hyperedge (default "
       << defaults.order2 << ")\n"
       << "  --epochs N    learning epochs (default " << defaults.epochs << ")\n"
       << "  --per-line N  hyperedges sampled per pair (default "
       << defaults.perLine << ")\n"
+      << "                (shapes default to --order " << shapes.order
+      << " --order2 " << shapes.order2 << ")\n"
       << "  --help        show this text\n";
 }
 

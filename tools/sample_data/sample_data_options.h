@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tools/sample_data/run_script.h"
+#include "tools/sample_data/sample_kind.h"
 
 namespace hn {
 
@@ -16,6 +17,7 @@ struct SampleDataOptions {
   std::uint32_t pairCount = 200;
   std::uint32_t seed = 1;
   std::string outputFolder = ".";
+  SampleKind kind = SampleKind::kScenes;
   LearnerSettings learner;
   bool helpRequested = false;
 };

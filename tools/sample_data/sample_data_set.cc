@@ -23,31 +23,34 @@ void writeJoined(std::ostream& out, const Range& items, char separator,
 
 }  // namespace
 
-SampleDataSet::SampleDataSet(std::uint32_t pairCount, std::uint32_t seed) {
+SampleDataSet::SampleDataSet(std::uint32_t pairCount, std::uint32_t seed,
+                             SampleKind kind)
+    : kind_(kind) {
   std::mt19937 engine(seed);
   scenes_.reserve(pairCount);
   for (std::uint32_t pair = 0; pair < pairCount; ++pair) {
-    scenes_.push_back(drawScene(engine));
+    scenes_.push_back(kind == SampleKind::kShapes ? drawCentredShape(engine)
+                                                  : drawScene(engine));
   }
 }
 
 void SampleDataSet::writeSentences(std::ostream& out) const {
   for (const Scene& scene : scenes_) {
-    writeJoined(out, captionWords(scene), ',',
+    writeJoined(out, captionWords(scene, kind_), ',',
                 [&out](std::string_view word) { out << wordValue(word); });
   }
 }
 
 void SampleDataSet::writeImages(std::ostream& out) const {
   for (const Scene& scene : scenes_) {
-    writeJoined(out, renderImage(scene), ',',
+    writeJoined(out, renderImage(scene, sample::imageLayout(kind_)), ',',
                 [&out](std::int32_t value) { out << value; });
   }
 }
 
 void SampleDataSet::writeCaptions(std::ostream& out) const {
   for (const Scene& scene : scenes_) {
-    writeJoined(out, captionWords(scene), ' ',
+    writeJoined(out, captionWords(scene, kind_), ' ',
                 [&out](std::string_view word) { out << word; });
   }
 }

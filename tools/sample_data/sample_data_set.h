@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <vector>
 
+#include "tools/sample_data/sample_kind.h"
 #include "tools/sample_data/scene.h"
 
 namespace hn {
@@ -13,9 +14,11 @@ namespace hn {
 // the same count and seed give byte-identical files everywhere.
 class SampleDataSet {
  public:
-  SampleDataSet(std::uint32_t pairCount, std::uint32_t seed);
+  SampleDataSet(std::uint32_t pairCount, std::uint32_t seed,
+                SampleKind kind = SampleKind::kScenes);
 
   const std::vector<Scene>& scenes() const { return scenes_; }
+  SampleKind kind() const { return kind_; }
 
   // The sentence file: per pair, its caption's word values joined by ",".
   void writeSentences(std::ostream& out) const;
@@ -26,6 +29,7 @@ class SampleDataSet {
   void writeCaptions(std::ostream& out) const;
 
  private:
+  SampleKind kind_;
   std::vector<Scene> scenes_;
 };
 

@@ -5,11 +5,20 @@
 namespace hn {
 namespace {
 
-// A big shape at its widest jitter still fits in half a ninth of the image
-// on each side of the ninth's centre, so no pixel lands outside its ninth
-// or outside the image.
-static_assert(kBigShapeWidth / 2 + kMaxJitter <= kImageRows / 6);
-static_assert(kBigShapeWidth / 2 + kMaxJitter <= kImageColumns / 6);
+using sample::ImageLayout;
+
+// A big scene shape at its widest jitter still fits in half a ninth of the
+// image on each side of the ninth's centre, so no pixel lands outside its
+// ninth or outside the image.
+constexpr ImageLayout kScenes = sample::kSceneLayout;
+static_assert(kScenes.bigShapeWidth / 2 + sample::kMaxJitter <=
+              kScenes.rows / 6);
+static_assert(kScenes.bigShapeWidth / 2 + sample::kMaxJitter <=
+              kScenes.columns / 6);
+// A centred shape of the shapes kind never leaves its image.
+constexpr ImageLayout kShapes = sample::kShapeLayout;
+static_assert(kShapes.bigShapeWidth <= kShapes.rows &&
+              kShapes.bigShapeWidth <= kShapes.columns);
 
 // The middle of third `index` (0, 1 or 2) of `extent` pixels.
 std::int32_t thirdCentre(std::int32_t extent, std::int32_t index) {
@@ -18,8 +27,9 @@ std::int32_t thirdCentre(std::int32_t extent, std::int32_t index) {
   return (begin + end) / 2;
 }
 
-std::int32_t shapeWidth(ShapeSize size) {
-  return size == ShapeSize::kBig ? kBigShapeWidth : kSmallShapeWidth;
+std::int32_t shapeWidth(ShapeSize size, const ImageLayout& layout) {
+  return size == ShapeSize::kBig ? layout.bigShapeWidth
+                                 : layout.smallShapeWidth;
 }
 
 // Whether pixel (x, y) of a box `width` pixels across belongs to the shape.
@@ -47,20 +57,23 @@ std::int32_t colourValue(Colour colour) {
   return static_cast<std::int32_t>(colour) + 1;
 }
 
-std::vector<std::int32_t> renderImage(const Scene& scene) {
-  std::vector<std::int32_t> image(kImageSize, kBackgroundValue);
-  const std::int32_t width = shapeWidth(scene.size);
+std::vector<std::int32_t> renderImage(const Scene& scene,
+                                      const ImageLayout& layout) {
+  std::vector<std::int32_t> image(
+      static_cast<std::size_t>(layout.columns * layout.rows),
+      sample::kBackgroundValue);
+  const std::int32_t width = shapeWidth(scene.size, layout);
   const std::int32_t left =
-      thirdCentre(kImageColumns, static_cast<std::int32_t>(scene.horizontal)) +
+      thirdCentre(layout.columns, static_cast<std::int32_t>(scene.horizontal)) +
       scene.columnJitter - width / 2;
   const std::int32_t top =
-      thirdCentre(kImageRows, static_cast<std::int32_t>(scene.vertical)) +
+      thirdCentre(layout.rows, static_cast<std::int32_t>(scene.vertical)) +
       scene.rowJitter - width / 2;
   const std::int32_t value = colourValue(scene.colour);
   for (std::int32_t y = 0; y < width; ++y) {
     for (std::int32_t x = 0; x < width; ++x) {
       if (coversPixel(scene.shape, width, x, y)) {
-        image[(top + y) * kImageColumns + left + x] = value;
+        image[(top + y) * layout.columns + left + x] = value;
       }
     }
   }

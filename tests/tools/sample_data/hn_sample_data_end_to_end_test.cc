@@ -76,6 +76,18 @@ TEST_F(HnSampleDataProgram, WritesEveryFileIntoANewFolder) {
             readFile(sample / "assembler/configure.txt"));
 }
 
+TEST_F(HnSampleDataProgram, ShapesKindWritesSmallImagesAndItsRunScript) {
+  const ProgramRun result = run("--pairs 4 --kind shapes --out shapes");
+  EXPECT_EQ(0, result.status) << result.err;
+  const std::string images = readFile(folder_ / "shapes/images.csv");
+  const std::string firstImage = images.substr(0, images.find('\n'));
+  EXPECT_EQ(143, std::count(firstImage.begin(), firstImage.end(), ','));
+  const std::string script = readFile(folder_ / "shapes/configure.txt");
+  EXPECT_EQ(0u, script.find("1 direction")) << script;
+  EXPECT_NE(std::string::npos, script.find("\n2 sentence words")) << script;
+  EXPECT_NE(std::string::npos, script.find("\n2 image values")) << script;
+}
+
 TEST_F(HnSampleDataProgram, HelpAndBadOptionsWriteNoFiles) {
   const ProgramRun help = run("--help");
   EXPECT_EQ(0, help.status);

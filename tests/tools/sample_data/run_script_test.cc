@@ -47,6 +47,21 @@ TEST(LearnerRunScript, NamesTheSampleFilesAndCarriesTheSettings) {
   EXPECT_EQ("250", tokens[5]);
 }
 
+TEST(LearnerRunScript, ExplainsEachLineByItsNumberAndTheKindsImageSize) {
+  std::ostringstream scenes;
+  writeLearnerRunScript(scenes, LearnerSettings{});
+  EXPECT_NE(std::string::npos,
+            scenes.str().find("images from text into line 10's file, anything"
+                              " else text from images into line 9's file"));
+  EXPECT_NE(std::string::npos, scenes.str().find("images: 80x60 values"));
+
+  std::ostringstream shapes;
+  writeLearnerRunScript(shapes, learnerDefaults(SampleKind::kShapes),
+                        SampleKind::kShapes);
+  EXPECT_NE(std::string::npos, shapes.str().find("images: 12x12 values"));
+  EXPECT_EQ(0u, shapes.str().find("1 direction")) << shapes.str();
+}
+
 TEST(AssemblerConfiguration, NamesTheLearnerOutputAndNothingElse) {
   std::ostringstream out;
   writeAssemblerConfiguration(out);

@@ -26,13 +26,45 @@ TEST(SampleDataOptions, EveryOptionSetsItsValue) {
   EXPECT_EQ(40, options->learner.perLine);
 }
 
+TEST(SampleDataOptions, KindChoosesItsLearnerDefaultsWhichOptionsOverride) {
+  std::string error;
+  const auto scenes = parseSampleDataOptions({}, error);
+  ASSERT_TRUE(scenes.has_value()) << error;
+  EXPECT_EQ(SampleKind::kScenes, scenes->kind);
+  EXPECT_EQ(3, scenes->learner.order);
+  EXPECT_EQ(6, scenes->learner.order2);
+
+  // An option given before --kind still wins over the kind's default.
+  const auto shapes = parseSampleDataOptions(
+      {"--order2", "5", "--kind", "shapes", "--per-line", "7"}, error);
+  ASSERT_TRUE(shapes.has_value()) << error;
+  EXPECT_EQ(SampleKind::kShapes, shapes->kind);
+  EXPECT_EQ(2, shapes->learner.order);
+  EXPECT_EQ(5, shapes->learner.order2);
+  EXPECT_EQ(7, shapes->learner.perLine);
+  EXPECT_EQ(3, shapes->learner.epochs);
+  EXPECT_EQ(80, parseSampleDataOptions({"--kind", "shapes"}, error)
+                    ->learner.perLine);
+}
+
 TEST(SampleDataOptions, BadArgumentsAreRefusedWithAReason) {
   const std::vector<std::vector<std::string_view>> cases = {
-      {"--colour", "red"},      {"--pairs"},           {"--pairs", "abc"},
-      {"--pairs", "-1"},        {"--pairs", "12x"},    {"--pairs", " 12"},
-      {"--pairs", "0"},         {"--pairs", "100001"}, {"--seed", "4294967296"},
-      {"--order", "9"},         {"--epochs", "0"},     {"--out", ""},
-      {"--pairs", "5", "extra"}};
+      {"--colour", "red"},
+      {"--pairs"},
+      {"--pairs", "abc"},
+      {"--pairs", "-1"},
+      {"--pairs", "12x"},
+      {"--pairs", " 12"},
+      {"--pairs", "0"},
+      {"--pairs", "100001"},
+      {"--seed", "4294967296"},
+      {"--order", "9"},
+      {"--epochs", "0"},
+      {"--out", ""},
+      {"--pairs", "5", "extra"},
+      {"--kind", "faces"},
+      {"--kind"},
+      {"--kind", "shapes", "--order", "5"}};
   for (const auto& arguments : cases) {
     std::ostringstream context;
     for (const std::string_view argument : arguments) {
