@@ -98,14 +98,28 @@ const std::vector<PrefixVoteIndex::Vote>& PrefixVoteIndex::votes(
   return groups[group].votes;
 }
 
-const PrefixVoteIndex::Vote* PrefixVoteIndex::find(std::uint32_t group,
-                                                   std::int32_t vertex) {
-  Group& entries = groups[group];
-  const auto found = entries.voteOf.find(vertex);
-  if (found == entries.voteOf.end()) return nullptr;
-  Vote& vote = entries.votes[found->second];
-  if (vote.bestStale) recomputeBest(entries, vote);
-  return &vote;
+std::uint32_t PrefixVoteIndex::firstVoteAt(std::uint32_t group,
+                                           std::int32_t position) const {
+  const auto& firsts = groups[group].firstVoteAt;
+  const auto found = firsts.find(position);
+  return found == firsts.end() ? kNoVote : found->second;
+}
+
+PrefixVoteIndex::Holder PrefixVoteIndex::firstHolder(
+    std::span<const std::uint32_t> candidates, std::int32_t vertex) {
+  Holder first{nullptr, 0};
+  for (const std::uint32_t number : candidates) {
+    Group& group = groups[number];
+    const auto found = group.voteOf.find(vertex);
+    if (found == group.voteOf.end()) continue;
+    Vote& vote = group.votes[found->second];
+    if (vote.bestStale) recomputeBest(group, vote);
+    if (first.hyperedge == nullptr ||
+        ranksBefore(*vote.best, *first.hyperedge)) {
+      first = {vote.best, vote.bestSlot};
+    }
+  }
+  return first;
 }
 
 bool PrefixVoteIndex::sumsExact(std::size_t windows) const {
@@ -139,7 +153,12 @@ PrefixVoteIndex::Vote& PrefixVoteIndex::voteFor(Group& group,
                         .try_emplace(vertex, static_cast<std::uint32_t>(
                                                  vertexIds.size()))
                         .first->second;
-    group.votes.push_back({vertex, id, 0.0, 0, nullptr, false});
+    std::uint32_t& first =
+        group.firstVoteAt
+            .try_emplace(imageVertexPosition(vertex), kNoVote)
+            .first->second;
+    group.votes.push_back({vertex, id, 0.0, 0, nullptr, false, first});
+    first = entry->second;
   }
   return group.votes[entry->second];
 }

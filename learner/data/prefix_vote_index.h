@@ -38,6 +38,17 @@ class PrefixVoteIndex {
     const Hyperedge* best;
     // `best` lost weight and may no longer be the best; see `refresh`.
     bool bestStale;
+    // The group's next vote for a vertex of the same image position, or
+    // kNoVote.
+    std::uint32_t nextAtPosition;
+  };
+  static constexpr std::uint32_t kNoVote = 0xFFFFFFFF;
+
+  // The best-ranked hyperedge holding a vertex, and the first slot after
+  // the prefix where it holds it.
+  struct Holder {
+    const Hyperedge* hyperedge;
+    std::uint32_t slot;
   };
 
   PrefixVoteIndex(std::uint32_t prefixLength, std::uint32_t length);
@@ -59,9 +70,16 @@ class PrefixVoteIndex {
   void matchingGroups(std::span<const std::int32_t> window,
                       std::vector<std::uint32_t>& groups) const;
   const std::vector<Vote>& votes(std::uint32_t group) const;
-  // The vote for `vertex` in `group`, or null. Refreshes a stale holder
-  // first, so it is not for concurrent use unless `refresh` ran.
-  const Vote* find(std::uint32_t group, std::int32_t vertex);
+  // The first of the group's votes for vertices at `position` (the packed
+  // position of an image vertex); follow `nextAtPosition` for the others.
+  std::uint32_t firstVoteAt(std::uint32_t group, std::int32_t position) const;
+
+  // Of the hyperedges of `groups` holding `vertex`, the best-ranked one:
+  // the first match to vote for the vertex when the groups' members vote by
+  // rank. Refreshes stale holders first, so it is not for concurrent use
+  // unless `refresh` ran. The vertex must have a vote in one of the groups.
+  Holder firstHolder(std::span<const std::uint32_t> groups,
+                     std::int32_t vertex);
 
   std::size_t vertexIdCount() const { return vertexIds.size(); }
 
@@ -74,6 +92,7 @@ class PrefixVoteIndex {
   struct Group {
     std::vector<Vote> votes;
     std::unordered_map<std::int32_t, std::uint32_t> voteOf;
+    std::unordered_map<std::int32_t, std::uint32_t> firstVoteAt;
     std::vector<const Hyperedge*> members;
   };
   // Prefixes are looked up as spans, without building a vector.

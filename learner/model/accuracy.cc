@@ -9,6 +9,7 @@
 #include "learner/data/prefix_vote_index.h"
 #include "learner/data/storage.h"
 #include "learner/model/hypernetwork.h"
+#include "learner/model/image_check.h"
 #include "learner/model/parallel_for.h"
 
 namespace hn {
@@ -108,24 +109,50 @@ std::uint32_t Hypernetwork::countDifferences(const std::int32_t* a,
   return differences;
 }
 
-std::uint32_t Hypernetwork::imageMismatches(std::size_t pair) const {
-  ImageBuffer generated;
-  generated.fill(-1);
-  generateImage(instance(2 * pair), generated);
-  return mismatchesAgainst(generated, pair);
+bool Hypernetwork::generatesImageRight(std::size_t pair) const {
+  const std::vector<std::int32_t>& sentence = instance(2 * pair);
+  PrefixVoteIndex* index = literal ? nullptr : exactVoteIndex(sentence);
+  if (index == nullptr) {
+    ImageBuffer generated;
+    generated.fill(-1);
+    generateImage(sentence, generated);
+    return mismatchesAgainst(generated, pair) == 0;
+  }
+  // Wrong positions tend to stay wrong from pass to pass: the one found
+  // last time is tried first.
+  if (firstWrongPosition.size() < pairCount()) {
+    firstWrongPosition.resize(pairCount(), 0);
+  }
+  std::uint16_t& hint = firstWrongPosition[pair];
+  const ImageBuffer reference = referenceImage(pair);
+  GeneratedImageCheck check(*index, sentence);
+  if (check.generatedAt(hint) != reference[hint]) return false;
+  for (std::uint16_t position = 0; position < kImageSize; ++position) {
+    if (position != hint &&
+        check.generatedAt(position) != reference[position]) {
+      hint = position;
+      return false;
+    }
+  }
+  return true;
 }
 
 std::uint32_t Hypernetwork::mismatchesAgainst(const ImageBuffer& generated,
                                               std::size_t pair) const {
-  // Positions past a shorter image hold -1, as ungenerated ones do; an image
-  // longer than the buffer is compared over the buffer only.
+  const ImageBuffer reference = referenceImage(pair);
+  return countDifferences(generated.data(), reference.data(),
+                          static_cast<std::int32_t>(kImageSize));
+}
+
+// Positions past a shorter image hold -1, as ungenerated ones do; an image
+// longer than the buffer is compared over the buffer only.
+ImageBuffer Hypernetwork::referenceImage(std::size_t pair) const {
   const std::vector<std::int32_t>& image = instance(2 * pair + 1);
   ImageBuffer reference;
   reference.fill(-1);
   std::copy_n(image.begin(), std::min(image.size(), kImageSize),
               reference.begin());
-  return countDifferences(generated.data(), reference.data(),
-                          static_cast<std::int32_t>(kImageSize));
+  return reference;
 }
 
 void Hypernetwork::prepareQueries() const {

@@ -128,14 +128,19 @@ class Hypernetwork : public Configurable {
   // Every window of the sentence votes with its matches' image vertices.
   void voteForImageValues(const std::vector<std::int32_t>& sentence,
                           CandidateList& candidates) const;
-  // Generates the image of pair `pair` and counts its wrong positions.
-  std::uint32_t imageMismatches(std::size_t pair) const;
+  // Whether the image generated for pair `pair` equals its image at every
+  // position.
+  bool generatesImageRight(std::size_t pair) const;
   std::uint32_t mismatchesAgainst(const ImageBuffer& generated,
                                   std::size_t pair) const;
+  ImageBuffer referenceImage(std::size_t pair) const;
   // Pair numbers grouped by equal sentences, in order of first appearance;
   // one group per pair when `literal`.
   std::vector<std::vector<std::size_t>> pairsBySentence() const;
   void reinforce(const Hyperedge& hyperedge);
+
+  // Per pair, where `generatesImageRight` last found its image wrong.
+  mutable std::vector<std::uint16_t> firstWrongPosition;
 
   // Copies the settings to the components, loads the data and empties the
   // store.

@@ -62,7 +62,7 @@ void Hypernetwork::updateImageWeights() {
   const auto m = static_cast<std::uint32_t>(order2);
   for (std::size_t pair = 0; pair < pairCount(); ++pair) {
     reportPairs(pair, pairCount());
-    if (imageMismatches(pair) == 0) continue;
+    if (generatesImageRight(pair)) continue;
     const std::vector<std::int32_t>& sentence = instance(2 * pair);
     const std::vector<std::int32_t>& image = instance(2 * pair + 1);
     // No position can be drawn from an empty image; the reader never

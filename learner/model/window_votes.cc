@@ -145,28 +145,16 @@ bool WindowVotes::votedBefore(std::uint32_t a, std::uint32_t b) {
   const std::uint32_t windowA = tables.firstWindow[first.vertexId];
   const std::uint32_t windowB = tables.firstWindow[second.vertexId];
   if (windowA != windowB) return windowA < windowB;
-  const FirstMatch matchA = firstMatch(first.vertex, windowA);
-  const FirstMatch matchB = firstMatch(second.vertex, windowA);
-  if (matchA.hyperedge != matchB.hyperedge) {
-    return hn::ranksBefore(*matchA.hyperedge, *matchB.hyperedge);
-  }
-  return matchA.slot < matchB.slot;
-}
-
-WindowVotes::FirstMatch WindowVotes::firstMatch(std::int32_t vertex,
-                                                std::size_t window) {
   groups.clear();
-  index.matchingGroups(windowAt(window), groups);
-  FirstMatch first{nullptr, 0};
-  for (const std::uint32_t group : groups) {
-    const PrefixVoteIndex::Vote* vote = index.find(group, vertex);
-    if (vote == nullptr) continue;
-    if (first.hyperedge == nullptr ||
-        hn::ranksBefore(*vote->best, *first.hyperedge)) {
-      first = {vote->best, vote->bestSlot};
-    }
+  index.matchingGroups(windowAt(windowA), groups);
+  const PrefixVoteIndex::Holder holderA =
+      index.firstHolder(groups, first.vertex);
+  const PrefixVoteIndex::Holder holderB =
+      index.firstHolder(groups, second.vertex);
+  if (holderA.hyperedge != holderB.hyperedge) {
+    return hn::ranksBefore(*holderA.hyperedge, *holderB.hyperedge);
   }
-  return first;
+  return holderA.slot < holderB.slot;
 }
 
 }  // namespace hn

@@ -31,18 +31,12 @@ class WindowVotes {
   std::vector<std::int32_t> rankedBestPerPosition();
 
  private:
-  struct FirstMatch {
-    const Hyperedge* hyperedge;
-    std::uint32_t slot;
-  };
-
   void addWindow(std::size_t window);
   std::span<const std::int32_t> windowAt(std::size_t window) const;
   // The candidates that survive per position, as indexes.
   const std::vector<std::uint32_t>& survivors();
   bool ranksBefore(std::uint32_t a, std::uint32_t b);
   bool votedBefore(std::uint32_t a, std::uint32_t b);
-  FirstMatch firstMatch(std::int32_t vertex, std::size_t window);
 
   PrefixVoteIndex& index;
   std::span<const std::int32_t> sentence;

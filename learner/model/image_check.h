@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "learner/data/prefix_vote_index.h"
+
+namespace hn {
+
+// The image that voting generates from a sentence, one position at a time:
+// the value `generateImage` would write there, from the store's vote
+// tables. Deciding whether a generated image is right then stops at the
+// first wrong position instead of generating all of it. Exact under the
+// same condition as `WindowVotes`: the index's sums are exact for the
+// sentence's window count.
+class GeneratedImageCheck {
+ public:
+  GeneratedImageCheck(PrefixVoteIndex& index,
+                      std::span<const std::int32_t> sentence);
+
+  // The generated value at `position` (0 to 4799): the value of the best
+  // vertex voted for at that position, or -1 when none was.
+  std::int32_t generatedAt(std::int32_t position);
+
+ private:
+  struct Candidate {
+    std::int32_t vertex;
+    std::uint32_t firstWindow;
+    double sum;
+  };
+  bool votedBefore(const Candidate& a, const Candidate& b);
+
+  PrefixVoteIndex& index;
+  // Per window of the sentence, the groups whose prefix matches it.
+  std::vector<std::vector<std::uint32_t>> windowGroups;
+  std::vector<Candidate> candidates;
+};
+
+}  // namespace hn
