@@ -1,6 +1,7 @@
 #include "assembler/fragment_reader.h"
 
 #include <cstddef>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -28,8 +29,16 @@ std::optional<Fragment> parseFragmentLine(std::string_view line) {
   Fragment fragment;
   fragment.values.resize(separatorCount);
   for (std::int32_t& value : fragment.values) in >> value;
-  in >> fragment.weight;
   if (in.fail()) return std::nullopt;
+  // The weight is read as strtod reads it, so that every weight the learner
+  // can write reads back: "inf" (a weight that overflowed) is the heaviest
+  // of all, "nan" is a number that weighs nothing.
+  const std::size_t offset =
+      in.eof() ? numbers.size() : static_cast<std::size_t>(in.tellg());
+  const char* const weightText = numbers.c_str() + offset;
+  char* end = nullptr;
+  fragment.weight = std::strtod(weightText, &end);
+  if (end == weightText) return std::nullopt;
   return fragment;
 }
 

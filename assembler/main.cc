@@ -2,10 +2,15 @@
 // Reads configure.txt (line 1: input file, line 2: output file) and dic.txt
 // from the working directory and takes no arguments. Prints nothing on any
 // input it can read; a file it cannot open, read or write is named on
-// standard error and ends the run with status 1.
+// standard error and ends the run with status 1, an output file that is one
+// of the files it reads with status 2, and an allocation failure with
+// "cannot allocate memory!!" and status 255.
 
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,23 +18,28 @@
 #include "assembler/configuration.h"
 #include "assembler/dictionary.h"
 #include "assembler/record_loop.h"
+#include "common/same_file.h"
 
 namespace {
 
 constexpr int kFailureStatus = 1;
+constexpr int kRefusedStatus = 2;
 
-int fail(std::string_view message) {
+int fail(std::string_view message, int status = kFailureStatus) {
   std::cerr << "sentence_assembler: " << message << '\n' << std::flush;
-  return kFailureStatus;
+  return status;
 }
 
-std::string quoted(std::string_view path) {
+[[noreturn]] void allocationFailed() {
+  std::cerr << "cannot allocate memory!!\n" << std::flush;
+  std::exit(-1);
+}
+
+std::string inQuotes(std::string_view path) {
   return "\"" + std::string(path) + "\"";
 }
 
-}  // namespace
-
-int main() {
+int assemble() {
   std::ifstream configure("configure.txt");
   if (!configure) return fail("cannot open configure.txt");
   std::ifstream dictionaryFile("dic.txt");
@@ -42,19 +52,56 @@ int main() {
       hn::readConfiguration(configure);
   if (configure.bad()) return fail("cannot read configure.txt");
 
-  const std::string input = "input file " + quoted(configuration.inputPath) +
+  const std::string input = "input file " + inQuotes(configuration.inputPath) +
                             " (configure.txt line 1)";
-  const std::string output = "output file " + quoted(configuration.outputPath) +
+  const std::string output = "output file " + inQuotes(configuration.outputPath) +
                              " (configure.txt line 2)";
-  // The input is opened first so that a wrong input path leaves an existing
-  // output file as it was.
+
+  // No output may replace a file the run reads.
+  const struct {
+    std::string path;
+    std::string name;
+  } readFiles[] = {
+      {configuration.inputPath, input},
+      {"configure.txt", "configure.txt itself"},
+      {"dic.txt", "the dictionary dic.txt"},
+  };
+  for (const auto& file : readFiles) {
+    if (hn::sameFile(configuration.outputPath, file.path)) {
+      return fail(output + " is the same file as " + file.name +
+                      "; nothing was written",
+                  kRefusedStatus);
+    }
+  }
+
+  // The input is opened, and its first character read, before the output
+  // is created, so that an input that cannot be opened or read (a folder)
+  // leaves an existing output file as it was.
   std::ifstream in(configuration.inputPath);
   if (!in) return fail("cannot open " + input);
+  in.peek();
+  if (in.bad()) return fail("cannot read " + input);
   std::ofstream out(configuration.outputPath);
   if (!out) return fail("cannot create " + output);
 
   hn::assembleRecords(in, dictionary, out);
   if (in.bad()) return fail("cannot read " + input);
+  if (out) out.close();
   if (!out) return fail("cannot write " + output);
   return 0;
+}
+
+}  // namespace
+
+int main() {
+  std::set_new_handler(allocationFailed);
+  // A container asked for more than it can ever hold throws instead of
+  // calling operator new: that is an allocation failure too.
+  try {
+    return assemble();
+  } catch (const std::bad_alloc&) {
+    allocationFailed();
+  } catch (const std::length_error&) {
+    allocationFailed();
+  }
 }

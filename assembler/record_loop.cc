@@ -14,17 +14,26 @@ namespace {
 
 constexpr double kMinimumWeight = 1.0;
 
+// One line without its line feed and a carriage return before it.
+bool readLine(std::istream& in, std::string& line) {
+  if (!std::getline(in, line)) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
 }  // namespace
 
 void assembleRecords(std::istream& in,
                      const std::vector<std::string>& dictionary,
                      std::ostream& out) {
   std::string line;
-  if (!std::getline(in, line)) return;
+  if (!readLine(in, line)) return;
 
   std::vector<Fragment> fragments;
-  while (std::getline(in, line)) {
+  while (readLine(in, line)) {
     if (isRecordHeader(line)) {
+      // A failed write ends the run: the caller reports it.
+      if (!out) return;
       writeSentence(assembleSentence(std::exchange(fragments, {})), dictionary,
                     out);
       continue;

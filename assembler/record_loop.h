@@ -11,7 +11,8 @@ namespace hn {
 // it holds; every later line starting with 'l' heads the next one. Fragments
 // weighing less than 1.0, and lines that do not read as a fragment, are
 // dropped. An input without any line gives no output at all. Only the
-// current record's fragments are held in memory.
+// current record's fragments are held in memory. Lines may end with CR LF.
+// Reading stops at the first record after `out` has failed.
 void assembleRecords(std::istream& in,
                      const std::vector<std::string>& dictionary,
                      std::ostream& out);

@@ -112,28 +112,36 @@ void BimodalCSVFileWrapper::readPairs(std::istream& sentences,
                                       std::string_view sentenceFile,
                                       std::string_view imageFile) {
   const bool verticesSampled = getInt("order2") >= 1;
+  const std::size_t firstNewInstance = instances.size();
+  // A read error leaves no pair of this reading behind, and the data set
+  // not loaded: a run must never mistake part of a file for all of it.
+  const auto readError = [&](std::string_view file, std::size_t number) {
+    report(file, number, "read error, reading stopped; no pair is used");
+    instances.resize(firstNewInstance);
+    loaded = false;
+  };
+  bool wildcardReported = false;
   std::string line;
   // A file that ends with a line feed gives one more, empty, line here; it
   // is skipped as too short whenever `order` is at least 1.
   for (std::size_t number = 1; sentences.good(); ++number) {
     const bool sentenceRead = readLine(sentences, line);
-    if (sentences.bad()) {
-      report(sentenceFile, number, "read error, reading stopped");
-      break;
-    }
+    if (sentences.bad()) return readError(sentenceFile, number);
     std::vector<std::int32_t> sentence = readValues(line);
     // Unsigned on purpose: a negative order takes no line at all.
     if (sentence.size() < static_cast<std::uint32_t>(order)) {
       readLine(images, line);
+      if (images.bad()) return readError(imageFile, number);
       continue;
     }
     if (!readLine(images, line) && sentenceRead) {
+      if (images.bad()) return readError(imageFile, number);
       report(imageFile, number,
-             images.bad() ? "read error, reading stopped"
-                          : "image line missing; the image file has fewer "
-                            "lines than the sentence file, reading stopped");
+             "image line missing; the image file has fewer lines than the "
+             "sentence file, reading stopped");
       break;
     }
+    if (images.bad()) return readError(imageFile, number);
     std::vector<std::int32_t> image = readValues(line);
     if (const std::string fault = imageFault(image, verticesSampled);
         !fault.empty()) {
@@ -141,6 +149,12 @@ void BimodalCSVFileWrapper::readPairs(std::istream& sentences,
       // with a line feed) there is no line to name.
       if (sentenceRead) report(imageFile, number, fault + ", pair skipped");
       continue;
+    }
+    if (!wildcardReported &&
+        std::find(sentence.begin(), sentence.end(), kWildcard) !=
+            sentence.end()) {
+      report(sentenceFile, number, kWildcardSentenceMessage);
+      wildcardReported = true;
     }
     instances.push_back(std::move(sentence));
     instances.push_back(std::move(image));
@@ -150,6 +164,7 @@ void BimodalCSVFileWrapper::readPairs(std::istream& sentences,
 
 void BimodalCSVFileWrapper::readSentencesAlone(std::istream& sentences) {
   order = getInt("order");
+  const std::size_t firstNewInstance = instances.size();
   std::string line;
   while (readLine(sentences, line)) {
     std::vector<std::int32_t> sentence = readValues(line);
@@ -157,14 +172,17 @@ void BimodalCSVFileWrapper::readSentencesAlone(std::istream& sentences) {
     instances.push_back(std::move(sentence));
     instances.emplace_back();
   }
-  loaded = true;
+  loaded = !sentences.bad();
+  if (!loaded) instances.resize(firstNewInstance);
 }
 
 void BimodalCSVFileWrapper::readImagesAlone(std::istream& images,
                                             std::string_view imageFile) {
   const bool verticesSampled = getInt("order2") >= 1;
+  const std::size_t firstNewInstance = instances.size();
   std::string line;
-  for (std::size_t number = 1; readLine(images, line); ++number) {
+  std::size_t number = 1;
+  for (; readLine(images, line); ++number) {
     std::vector<std::int32_t> image = readValues(line);
     if (const std::string fault = imageFault(image, verticesSampled);
         !fault.empty()) {
@@ -174,7 +192,11 @@ void BimodalCSVFileWrapper::readImagesAlone(std::istream& images,
     instances.emplace_back();
     instances.push_back(std::move(image));
   }
-  loaded = true;
+  loaded = !images.bad();
+  if (!loaded) {
+    report(imageFile, number, "read error, reading stopped; no image is used");
+    instances.resize(firstNewInstance);
+  }
 }
 
 void splitTokens(std::string_view text, std::string_view separators,

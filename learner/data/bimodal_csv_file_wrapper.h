@@ -9,6 +9,11 @@
 
 namespace hn {
 
+inline constexpr char kWildcardSentenceMessage[] =
+    "sentence value -1 is the wildcard: its hyperedges match every window, "
+    "so it changes the output of every pair (said for the first such line "
+    "only)";
+
 // Reads pairs from two comma-separated files named by the parameter
 // "filename" ("sentences.csv,images.csv"), paired by line number.
 class BimodalCSVFileWrapper : public DataSet {
@@ -22,8 +27,15 @@ class BimodalCSVFileWrapper : public DataSet {
   // Image lines that would break the learner are not taken: a pair whose
   // image has no values while image vertices are sampled ("order2" >= 1),
   // more values than an image buffer holds, or a value that does not pack
-  // into a vertex is skipped with a message; a missing or unreadable line
-  // stops the reading with a message and keeps the pairs read so far.
+  // into a vertex is skipped with a message; a missing image line stops the
+  // reading with a message and keeps the pairs read so far. A read error
+  // in either stream stops the reading with a message, takes none of the
+  // pairs it read and leaves `loaded` false.
+  //
+  // The sentence value -1 is the wildcard: it is kept, and the first
+  // sentence line taken that holds it is named once on standard error with
+  // kWildcardSentenceMessage, since its hyperedges match every window and
+  // so change the output of every other pair.
   void readPairs(std::istream& sentences, std::istream& images,
                  std::string_view sentenceFile, std::string_view imageFile);
 
@@ -31,7 +43,8 @@ class BimodalCSVFileWrapper : public DataSet {
   // becomes a pair whose other side is empty, numbered densely as in
   // `readPairs`, which also decides the lines skipped (a sentence shorter
   // than `order`, silently; an image the learner cannot take, with a
-  // message). Sets `loaded`.
+  // message). Sets `loaded`; a read error takes nothing of the reading and
+  // leaves `loaded` false.
   void readSentencesAlone(std::istream& sentences);
   void readImagesAlone(std::istream& images, std::string_view imageFile);
 

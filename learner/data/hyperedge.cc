@@ -17,9 +17,9 @@ std::int32_t* allocateVertices(std::uint32_t count) {
   // The byte size of the array must fit in 32 bits.
   constexpr std::uint32_t kMaxCount =
       std::numeric_limits<std::uint32_t>::max() / sizeof(std::int32_t);
-  if (count > kMaxCount) fatal("cannot allocate memory!!");
+  if (count > kMaxCount) fatal(kAllocationFailure);
   auto* array = new (std::nothrow) std::int32_t[count]();
-  if (array == nullptr) fatal("cannot allocate memory!!");
+  if (array == nullptr) fatal(kAllocationFailure);
   return array;
 }
 

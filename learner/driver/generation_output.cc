@@ -35,12 +35,13 @@ std::string imageValuesLine(const ImageBuffer& image) {
 }
 
 // Calls `generate(pair, slot)` for the pairs of each batch on the learner's
-// threads, then `write(pair, slot)` for them in order on this one.
+// threads, then `write(pair, slot)` for them in order on this one. Stops
+// after the batch in which a write to `out` failed: the caller reports it.
 template <typename Result, typename Generate, typename Write>
-void inBatches(std::size_t pairs, unsigned threads, const Generate& generate,
-               const Write& write) {
+void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
+               const Generate& generate, const Write& write) {
   std::vector<Result> results;
-  for (std::size_t first = 0; first < pairs; first += kBatchPairs) {
+  for (std::size_t first = 0; first < pairs && out; first += kBatchPairs) {
     const std::size_t count = std::min(kBatchPairs, pairs - first);
     results.assign(count, Result{});
     parallelFor(count, threads, [&](std::size_t i) {
@@ -68,7 +69,7 @@ void writeGeneratedImages(std::ostream& out, const Hypernetwork& learner,
   };
   learner.prepareQueries();
   inBatches<Generated>(
-      (dataSet.instances.size() + 1) / 2, learner.threads,
+      out, (dataSet.instances.size() + 1) / 2, learner.threads,
       [&](std::size_t pair, Generated& generated) {
         generated.image.fill(-1);
         learner.generateImage(dataSet.instances[2 * pair], generated.image);
@@ -92,7 +93,7 @@ void writeGeneratedTexts(std::ostream& out, const Hypernetwork& learner,
                       static_cast<std::uint32_t>(learner.order2));
   }
   inBatches<std::vector<Hyperedge>>(
-      dataSet.instances.size() / 2, learner.threads,
+      out, dataSet.instances.size() / 2, learner.threads,
       [&](std::size_t pair, std::vector<Hyperedge>& fragments) {
         const ImageBuffer image = imageOf(dataSet.instances[2 * pair + 1]);
         if (generator) {

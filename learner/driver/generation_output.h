@@ -22,7 +22,8 @@ using TextWritten = std::function<void(
 // Both writers generate a batch of pairs at a time on the learner's threads
 // and write them in pair order, each line flushed as it is written; the
 // output does not depend on the number of threads. Generation only reads
-// the learner's store.
+// the learner's store. A failed write stops the writing after its batch;
+// `out` tells the caller.
 
 // Text to image: for every pair, "line : k" and the 4800 values generated
 // from its sentence.

@@ -10,24 +10,14 @@
 
 #include "common/atomic_file.h"
 #include "learner/driver/generation_output.h"
+#include "learner/driver/run_files.h"
 #include "learner/model/model_file.h"
 
 namespace hn {
 namespace {
 
-constexpr int kTextOutputEntry = 8;
-constexpr int kImageOutputEntry = 9;
-
-// Whether `name` can be created for writing, found out without leaving a
-// trace: a file that did not exist before is removed again.
-bool canCreate(const std::string& name) {
-  std::error_code error;
-  const bool existed = std::filesystem::exists(name, error);
-  const bool opened =
-      static_cast<bool>(std::ofstream(name, std::ios::app | std::ios::out));
-  if (opened && !existed) std::filesystem::remove(name, error);
-  return opened;
-}
+constexpr int kRefusedStatus = 2;
+constexpr int kFailureStatus = 1;
 
 }  // namespace
 
@@ -60,51 +50,87 @@ LearningRun::LearningRun(const RunScriptEntries& entries,
 }
 
 int LearningRun::execute() {
+  if (const int status = refuseBeforeTraining(); status != 0) return status;
   const std::string& outputName = entries[outputEntry()];
-  if (!canCreate(outputName)) {
-    std::cerr << "hn_learner: cannot create the output file \"" << outputName
-              << "\" named on line " << outputEntry() + 1
-              << " of configure.txt; nothing was trained\n"
-              << std::flush;
-    return 1;
-  }
-  std::string error;
-  if (modelFile && !canCreateBeside(*modelFile, error)) {
-    std::cerr << "hn_learner: cannot save the model: " << error
-              << "; nothing was trained\n"
-              << std::flush;
-    return 1;
-  }
 
-  learner.run();
+  int status = 0;
+  if (learner.run() != 0) status = kFailureStatus;
   // Saved before generating, so a failure there cannot lose the training.
-  const bool saved = !modelFile || saveTrainedModel();
+  if (modelFile && !saveTrainedModel()) status = kFailureStatus;
 
   std::ofstream out(outputName, std::ios::trunc);
   if (!out) {
     std::cerr << "hn_learner: cannot create the output file \"" << outputName
               << "\"\n"
               << std::flush;
-    return 1;
+    return kFailureStatus;
   }
   if (generatesImages()) {
     writeImages(out);
   } else {
     writeTexts(out);
   }
-  if (!out) {
-    std::cerr << "hn_learner: writing the output file \"" << outputName
-              << "\" failed\n"
-              << std::flush;
-    return 1;
-  }
+  if (!closeOutput(out, outputName)) status = kFailureStatus;
   if (!dataSet.loaded) {
-    std::cerr << "hn_learner: the data files \"" << entries[6] << "\" and \""
-              << entries[7] << "\" could not be read; the run had no data\n"
+    std::cerr << "hn_learner: the data files \"" << entries[kSentenceFileEntry]
+              << "\" and \"" << entries[kImageFileEntry]
+              << "\" could not be read; the run had no data\n"
               << std::flush;
-    return 1;
+    status = kFailureStatus;
   }
-  return saved ? 0 : 1;
+  return status;
+}
+
+int LearningRun::refuseBeforeTraining() const {
+  const std::vector<std::string> faults = runScriptFaults(entries);
+  for (const std::string& fault : faults) {
+    std::cerr << "hn_learner: " << fault << '\n';
+  }
+  if (!faults.empty()) {
+    std::cerr << "hn_learner: nothing was trained\n" << std::flush;
+    return kRefusedStatus;
+  }
+
+  // Every file the run writes against every file it reads, and the files
+  // it writes against each other: no output may replace an input.
+  std::vector<RunFile> written = {
+      entryFile(entries, outputEntry(), "the output file"),
+      trainingLogFile(),
+  };
+  if (modelFile) written.push_back(modelFileNamed(*modelFile, "--save-model"));
+  const std::vector<RunFile> read = {
+      runScriptFile(),
+      entryFile(entries, kSentenceFileEntry, "the sentence file"),
+      entryFile(entries, kImageFileEntry, "the image file"),
+  };
+  if (const std::optional<std::string> clash = sameFileClash(written, read)) {
+    std::cerr << "hn_learner: " << *clash << "; nothing was trained or written\n"
+              << std::flush;
+    return kRefusedStatus;
+  }
+
+  const RunFile& output = written[0];
+  const RunFile& log = written[1];
+  if (!canCreate(output.name)) {
+    std::cerr << "hn_learner: cannot create " << output.origin
+              << "; nothing was trained\n"
+              << std::flush;
+    return kFailureStatus;
+  }
+  if (!canCreate(log.name)) {
+    std::cerr << "hn_learner: cannot create " << log.origin
+              << " in the working directory; nothing was trained\n"
+              << std::flush;
+    return kFailureStatus;
+  }
+  std::string error;
+  if (modelFile && !canCreateBeside(*modelFile, error)) {
+    std::cerr << "hn_learner: cannot save the model: " << error
+              << "; nothing was trained\n"
+              << std::flush;
+    return kFailureStatus;
+  }
+  return 0;
 }
 
 bool LearningRun::saveTrainedModel() {
@@ -120,7 +146,7 @@ bool LearningRun::saveTrainedModel() {
 
 bool LearningRun::generatesImages() const { return entries[0] == "0"; }
 
-int LearningRun::outputEntry() const {
+std::size_t LearningRun::outputEntry() const {
   return generatesImages() ? kImageOutputEntry : kTextOutputEntry;
 }
 

@@ -23,14 +23,24 @@ class LearningRun {
   // model file, when given, receives the trained population.
   LearningRun(const RunScriptEntries& entries, const CommandLine& options);
 
-  // Returns the exit status: 0, or 1 when the output file or the model file
-  // cannot be created (found out before training), the model could not be
-  // saved or the data files could not be read.
+  // Returns the exit status: 0 after a complete run; 2 when the run is
+  // refused before training (see `refuseBeforeTraining`); 1 when the output
+  // file, result.txt or the model file cannot be created (found out before
+  // training), the data files could not be read, the model could not be
+  // saved, or a write or close of result.txt or of the output file failed.
+  // Every failure is named on standard error.
   int execute();
 
  private:
+  // The checks made before anything is trained or written: the values of
+  // `runScriptFaults`, then whether a file the run writes (the selected
+  // output file, result.txt, the model file of --save-model) is the same
+  // file as one that it reads (configure.txt and the two data files) or as
+  // another that it writes (status 2), then whether each can be created
+  // (status 1). Returns 0 when training may start.
+  int refuseBeforeTraining() const;
   bool generatesImages() const;
-  int outputEntry() const;
+  std::size_t outputEntry() const;
   bool saveTrainedModel();
   void writeImages(std::ostream& out);
   void writeTexts(std::ostream& out);

@@ -1,14 +1,18 @@
-#include <fstream>
 #include <iostream>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/fatal.h"
 #include "learner/driver/command_line.h"
 #include "learner/driver/learning_run.h"
 #include "learner/driver/model_run.h"
 #include "learner/driver/run_script.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int learn(int argc, char** argv) {
   std::string error;
   const std::optional<hn::CommandLine> commandLine =
       hn::parseCommandLine({argv + 1, argv + argc}, error);
@@ -21,12 +25,14 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  const hn::RunScriptEntries entries = hn::readRunScript();
+  bool readable = false;
+  const hn::RunScriptEntries entries = hn::readRunScript(readable);
   std::cout << hn::dataFileNames(entries) << '\n' << std::flush;
-  if (!std::ifstream("configure.txt")) {
-    std::cerr << "hn_learner: cannot read configure.txt in the working "
-                 "directory; every run-script entry is empty\n"
+  if (!readable) {
+    std::cerr << "hn_learner: cannot read " << hn::kRunScriptName
+              << " in the working directory; nothing was trained\n"
               << std::flush;
+    return 1;
   }
   if (commandLine->loadModel) {
     hn::ModelRun run(entries, *commandLine->loadModel, commandLine->quiet);
@@ -34,4 +40,19 @@ int main(int argc, char** argv) {
   }
   hn::LearningRun run(entries, *commandLine);
   return run.execute();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  hn::exitOnAllocationFailure();
+  // A container asked for more than it can ever hold throws instead of
+  // calling operator new: that is an allocation failure too.
+  try {
+    return learn(argc, argv);
+  } catch (const std::bad_alloc&) {
+    hn::fatal(hn::kAllocationFailure);
+  } catch (const std::length_error&) {
+    hn::fatal(hn::kAllocationFailure);
+  }
 }

@@ -8,16 +8,15 @@
 
 #include "common/number_text.h"
 #include "learner/driver/generation_output.h"
+#include "learner/driver/run_files.h"
 #include "learner/model/model_file.h"
 #include "learner/model/text_generator.h"
 
 namespace hn {
 namespace {
 
-constexpr int kSentenceFileEntry = 6;
-constexpr int kImageFileEntry = 7;
-constexpr int kTextOutputEntry = 8;
-constexpr int kImageOutputEntry = 9;
+constexpr int kRefusedStatus = 2;
+constexpr int kFailureStatus = 1;
 
 // A data file that is named "-", or not there, is left out on purpose.
 bool isPresent(const std::string& name) {
@@ -27,7 +26,7 @@ bool isPresent(const std::string& name) {
 }
 
 // "line 7 of configure.txt (the sentence file)"
-std::string entryPlace(int entry) {
+std::string entryPlace(std::size_t entry) {
   return "line " + std::to_string(entry + 1) + " of configure.txt (the " +
          (entry == kSentenceFileEntry ? "sentence" : "image") + " file)";
 }
@@ -44,7 +43,12 @@ ModelRun::ModelRun(const RunScriptEntries& entries, std::string modelFile,
 }
 
 int ModelRun::execute() {
-  if (!loadModel() || !loadData()) return 1;
+  if (const std::optional<std::string> clash = outputClash()) {
+    std::cerr << "hn_learner: " << *clash << "; nothing was written\n"
+              << std::flush;
+    return kRefusedStatus;
+  }
+  if (!loadModel() || !loadData()) return kFailureStatus;
   const std::string& outputName = entries[outputEntry()];
   std::ofstream out(outputName, std::ios::trunc);
   if (!out) {
@@ -52,15 +56,10 @@ int ModelRun::execute() {
               << "\" named on line " << outputEntry() + 1
               << " of configure.txt\n"
               << std::flush;
-    return 1;
+    return kFailureStatus;
   }
   generate(out);
-  if (!out) {
-    std::cerr << "hn_learner: writing the output file \"" << outputName
-              << "\" failed\n"
-              << std::flush;
-    return 1;
-  }
+  if (!closeOutput(out, outputName)) return kFailureStatus;
   if (scored) {
     scoreOtherDirection();
     score.writeImageAccuracy(std::cout);
@@ -69,9 +68,23 @@ int ModelRun::execute() {
   return 0;
 }
 
+std::optional<std::string> ModelRun::outputClash() const {
+  std::vector<RunFile> read = {runScriptFile(),
+                               modelFileNamed(modelFile, "--load-model")};
+  // A data file named "-" is left out, not read.
+  for (const std::size_t entry : {kSentenceFileEntry, kImageFileEntry}) {
+    if (entries[entry] == "-") continue;
+    read.push_back(entryFile(entries, entry,
+                             entry == kSentenceFileEntry ? "the sentence file"
+                                                         : "the image file"));
+  }
+  return sameFileClash({entryFile(entries, outputEntry(), "the output file")},
+                       read);
+}
+
 bool ModelRun::generatesImages() const { return entries[0] == "0"; }
 
-int ModelRun::outputEntry() const {
+std::size_t ModelRun::outputEntry() const {
   return generatesImages() ? kImageOutputEntry : kTextOutputEntry;
 }
 
@@ -106,9 +119,9 @@ void ModelRun::warnAboutRunScriptOrders() const {
 
 // Reads the side generated from, and the other side when it is there.
 bool ModelRun::loadData() {
-  const int neededEntry =
+  const std::size_t neededEntry =
       generatesImages() ? kSentenceFileEntry : kImageFileEntry;
-  const int otherEntry =
+  const std::size_t otherEntry =
       generatesImages() ? kImageFileEntry : kSentenceFileEntry;
   const std::string& needed = entries[neededEntry];
   const std::string& other = entries[otherEntry];

@@ -1,9 +1,19 @@
 #include "learner/driver/run_script.h"
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
+#include "common/number_text.h"
+
 namespace hn {
+namespace {
+
+std::string lineLabel(std::size_t entry) {
+  return "line " + std::to_string(entry + 1) + " of " + kRunScriptName;
+}
+
+}  // namespace
 
 RunScriptEntries parseRunScript(std::istream& script) {
   RunScriptEntries entries;
@@ -20,13 +30,34 @@ RunScriptEntries parseRunScript(std::istream& script) {
   return entries;
 }
 
-RunScriptEntries readRunScript() {
-  std::ifstream script("configure.txt");
-  return parseRunScript(script);
+RunScriptEntries readRunScript(bool& readable) {
+  std::ifstream script(kRunScriptName);
+  const RunScriptEntries entries = parseRunScript(script);
+  readable = script.is_open() && !script.bad();
+  return readable ? entries : RunScriptEntries{};
 }
 
 std::string dataFileNames(const RunScriptEntries& entries) {
-  return entries[6] + "," + entries[7];
+  return entries[kSentenceFileEntry] + "," + entries[kImageFileEntry];
+}
+
+std::vector<std::string> runScriptFaults(const RunScriptEntries& entries) {
+  std::vector<std::string> faults;
+  const auto refuseNegative = [&](std::size_t entry, const char* what) {
+    if (textToInt(entries[entry]) < 0) {
+      faults.push_back(lineLabel(entry) + ": the " + what + " \"" +
+                       entries[entry] + "\" is negative");
+    }
+  };
+  refuseNegative(kEpochsEntry, "number of epochs");
+  if (!std::isfinite(textToReal(entries[kWeightUpdateEntry]))) {
+    faults.push_back(lineLabel(kWeightUpdateEntry) +
+                     ": the weight-update parameter \"" +
+                     entries[kWeightUpdateEntry] +
+                     "\" is not a finite number");
+  }
+  refuseNegative(kPerLineEntry, "number of hyperedges per pair");
+  return faults;
 }
 
 }  // namespace hn

@@ -50,8 +50,10 @@ class Hypernetwork : public Configurable {
   std::uint32_t hyperedgeLength() const;
 
   // Training loop: wires the components, loads, samples, then refines the
-  // weights for `maxepoch` - 1 epochs, logging accuracy when `verbose`.
-  // Returns -1 when a component is missing, 0 otherwise.
+  // weights for `maxepoch` - 1 epochs, logging accuracy when `verbose` to
+  // standard output and result.txt. Returns -1 when a component is missing,
+  // 1 when result.txt could not be created, written or closed (named on
+  // standard error; training still runs to its end), 0 otherwise.
   int run();
 
   // Inference. Each window of the input that covers the inferred slot asks

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -11,7 +12,8 @@ namespace hn {
 // Calls `work(i)` once for every i in [0, count), on up to `threads`
 // threads, the calling one among them; each thread takes the next index
 // when it is free. Returns when all calls have returned. `work` must be
-// safe to call concurrently for different indexes.
+// safe to call concurrently for different indexes. Fewer threads run when
+// the system cannot start more.
 template <typename Work>
 void parallelFor(std::size_t count, unsigned threads, const Work& work) {
   std::atomic<std::size_t> next{0};
@@ -22,7 +24,12 @@ void parallelFor(std::size_t count, unsigned threads, const Work& work) {
       std::min<std::size_t>(std::max(threads, 1u), count) - (count > 0);
   std::vector<std::jthread> pool;
   pool.reserve(helpers);
-  for (std::size_t i = 0; i < helpers; ++i) pool.emplace_back(worker);
+  // A thread that cannot be started (no memory left for its stack) leaves
+  // its share to the others: the calling thread alone still does all.
+  try {
+    for (std::size_t i = 0; i < helpers; ++i) pool.emplace_back(worker);
+  } catch (const std::system_error&) {
+  }
   worker();
 }
 

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -15,11 +17,48 @@ namespace {
 
 constexpr const char* kTrainingLogName = "result.txt";
 
-// An accuracy line goes to standard output and, line for line, to the log.
-void report(const std::string& line, std::ofstream& log) {
-  std::cout << line << '\n' << std::flush;
-  if (log) log << line << '\n' << std::flush;
-}
+// result.txt, written line by line. Every creation, write and close is
+// checked; the first failure is named on standard error, after which the
+// accuracy lines go to standard output only.
+class TrainingLog {
+ public:
+  TrainingLog() {
+    errno = 0;
+    file.open(kTrainingLogName, std::ios::trunc);
+    if (!file) fail("cannot create");
+  }
+
+  // An accuracy line goes to standard output and, line for line, to the log.
+  void report(const std::string& line) {
+    std::cout << line << '\n' << std::flush;
+    if (failed) return;
+    errno = 0;
+    file << line << '\n' << std::flush;
+    if (!file) fail("cannot write");
+  }
+
+  // Whether every line reached the file.
+  bool close() {
+    if (failed) return false;
+    errno = 0;
+    file.close();
+    if (!file) fail("cannot close");
+    return !failed;
+  }
+
+ private:
+  void fail(const char* what) {
+    const int error = errno;
+    std::cerr << what << ' ' << kTrainingLogName;
+    if (error != 0) std::cerr << " (" << std::strerror(error) << ')';
+    std::cerr << ": the accuracy lines go to standard output only\n"
+              << std::flush;
+    failed = true;
+  }
+
+  std::ofstream file;
+  bool failed = false;
+};
 
 std::string accuracyText(double accuracy) {
   std::ostringstream text;
@@ -62,16 +101,10 @@ int Hypernetwork::run() {
 
   std::uint32_t epoch = 1;
   progressStep = epochStep(epoch, maxepoch, "accuracy");
-  std::ofstream log(kTrainingLogName, std::ios::trunc);
-  if (!log) {
-    std::cerr << "cannot create " << kTrainingLogName
-              << ": the accuracy lines go to standard output only\n"
-              << std::flush;
-  }
+  TrainingLog log;
   if (verbose) {
-    report(
-        "#1 Init Sampling Step: epoch: 1 accuracy: " + accuracyText(accuracy()),
-        log);
+    log.report("#1 Init Sampling Step: epoch: 1 accuracy: " +
+               accuracyText(accuracy()));
   }
   while (epoch < maxepoch) {
     ++epoch;
@@ -79,12 +112,11 @@ int Hypernetwork::run() {
     updateWeights();
     progressStep = epochStep(epoch, maxepoch, "accuracy");
     if (verbose) {
-      report("#2 Weight Update Step: epoch: " + std::to_string(epoch) +
-                 " accuracy: " + accuracyText(accuracy()),
-             log);
+      log.report("#2 Weight Update Step: epoch: " + std::to_string(epoch) +
+                 " accuracy: " + accuracyText(accuracy()));
     }
   }
-  return 0;
+  return log.close() ? 0 : 1;
 }
 
 // Settings travel as texts: the components read them in their own way.

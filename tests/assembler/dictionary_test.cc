@@ -30,6 +30,11 @@ TEST(LoadDictionary, LinesAreTakenWhole) {
             load(" ice cream \n\nx\n"));
 }
 
+TEST(LoadDictionary, ACarriageReturnEndingALineIsDropped) {
+  EXPECT_EQ((std::vector<std::string>{"aa", "cat", "", "dog", "a\rb"}),
+            load("cat\r\n\r\ndog\r\na\rb\r"));
+}
+
 TEST(LoadDictionary, AnEmptyFileGivesOnlyAa) {
   EXPECT_EQ(std::vector<std::string>{"aa"}, load(""));
 }

@@ -3,7 +3,10 @@
 // byte.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -184,6 +187,136 @@ TEST_F(SentenceAssemblerRun, FailedWriteIsReported) {
   expectFailure(
       runProgram(),
       "cannot write output file \"/dev/full\" (configure.txt line 2)");
+}
+
+TEST_F(SentenceAssemblerRun, AnOutputThatIsAFileItReadsIsRefused) {
+  const struct {
+    std::string configure;
+    std::string message;
+  } cases[] = {
+      {"in.txt\nin.txt\n",
+       "output file \"in.txt\" (configure.txt line 2) is the same file as "
+       "input file \"in.txt\" (configure.txt line 1)"},
+      {"in.txt\n./sub/../in.txt\n",
+       "output file \"./sub/../in.txt\" (configure.txt line 2) is the same "
+       "file as input file \"in.txt\" (configure.txt line 1)"},
+      {"in.txt\nlink.txt\n",
+       "output file \"link.txt\" (configure.txt line 2) is the same file as "
+       "input file \"in.txt\" (configure.txt line 1)"},
+      {"in.txt\nconfigure.txt\n",
+       "output file \"configure.txt\" (configure.txt line 2) is the same "
+       "file as configure.txt itself"},
+      {"in.txt\ndic.txt\n",
+       "output file \"dic.txt\" (configure.txt line 2) is the same file as "
+       "the dictionary dic.txt"},
+  };
+  for (const auto& c : cases) {
+    writeFiles("line : 0\n{(1,2,3):1}\n");
+    write("configure.txt", c.configure);
+    fs::create_directory(folder_ / "sub");
+    fs::remove(folder_ / "link.txt");
+    fs::create_symlink("in.txt", folder_ / "link.txt");
+    const Outcome outcome = runProgram();
+    EXPECT_EQ(2, outcome.status) << c.configure;
+    EXPECT_EQ("sentence_assembler: " + c.message + "; nothing was written\n",
+              outcome.standardError);
+    EXPECT_EQ("line : 0\n{(1,2,3):1}\n", output("in.txt")) << c.configure;
+    EXPECT_EQ(c.configure, output("configure.txt"));
+    EXPECT_EQ("the\ncat\nsat\non\nmat\n", output("dic.txt"));
+  }
+}
+
+TEST_F(SentenceAssemblerRun, UnreadableInputLeavesTheOutputAlone) {
+  writeFiles("");
+  fs::create_directory(folder_ / "folder");
+  write("configure.txt", "folder\nout.txt\n");
+  write("out.txt", "earlier sentences\n");
+  expectFailure(runProgram(),
+                "cannot read input file \"folder\" (configure.txt line 1)");
+  EXPECT_EQ("earlier sentences\n", output("out.txt"));
+}
+
+TEST_F(SentenceAssemblerRun, UnreadableDictionaryIsReported) {
+  writeFiles("line : 0\n");
+  fs::remove(folder_ / "dic.txt");
+  fs::create_directory(folder_ / "dic.txt");
+  expectFailure(runProgram(), "cannot read dic.txt");
+  EXPECT_FALSE(exists("out.txt"));
+}
+
+// The record of the issue: with "inf" in place of 9 the strongest fragment
+// was dropped and the sentence became "a big".
+TEST_F(SentenceAssemblerRun, AnInfiniteWeightKeepsTheStrongestFragment) {
+  for (const std::string weight : {"9", "inf", "1e999"}) {
+    writeFiles("line : 0\n{(1,2,3):" + weight + "}\n{(2,3,4):2}\n");
+    write("dic.txt", "aa\na\nbig\nsmall\nx\n");
+    expectSilentSuccess(runProgram());
+    EXPECT_EQ("aa a \n", output("out.txt")) << weight;
+  }
+  writeFiles("line : 0\n{(1,2,3):nan}\n{(2,3,4):2}\n");
+  write("dic.txt", "aa\na\nbig\nsmall\nx\n");
+  expectSilentSuccess(runProgram());
+  EXPECT_EQ("a big \n", output("out.txt"));
+}
+
+TEST_F(SentenceAssemblerRun, CrLfDictionaryWritesNoCarriageReturn) {
+  writeFiles("line : 0\r\n{(1,2,3):1}\r\n");
+  write("dic.txt", "the\r\ncat\r\nsat\r\n");
+  expectSilentSuccess(runProgram());
+  EXPECT_EQ("the cat \n", output("out.txt"));
+}
+
+TEST_F(SentenceAssemblerRun, RunningOutOfMemoryEndsWithTheMessageAnd255) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer cannot run under a memory limit";
+#endif
+  // One line of 64 MiB: reading it needs more than the limit allows.
+  write("configure.txt", "in.txt\nout.txt\n");
+  write("dic.txt", "the\n");
+  {
+    std::ofstream in(folder_ / "in.txt", std::ios::binary);
+    in << "line : 0\n";
+    const std::string block(1 << 20, '7');
+    for (int i = 0; i < 64; ++i) in << block;
+    in << '\n';
+  }
+  const std::string command = "cd '" + folder_.string() +
+                              "' && ulimit -v 40000 && '" +
+                              SENTENCE_ASSEMBLER_PATH + "' 2>'" +
+                              (root_ / "stderr.txt").string() + "'";
+  const int wait = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(wait));
+  EXPECT_EQ(255, WEXITSTATUS(wait));
+  EXPECT_EQ("cannot allocate memory!!\n", read(root_ / "stderr.txt"));
+}
+
+TEST_F(SentenceAssemblerRun, AKilledRunKeepsTheSentencesOfFinishedRecords) {
+  writeFiles("");
+  fs::remove(folder_ / "in.txt");
+  ASSERT_EQ(0, ::mkfifo((folder_ / "in.txt").c_str(), 0600));
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::chdir(folder_.c_str()) != 0) ::_exit(127);
+    ::execl(SENTENCE_ASSEMBLER_PATH, SENTENCE_ASSEMBLER_PATH,
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // Two records are complete once the third header arrives; the input
+  // stays open, so the run is still going when it is killed.
+  std::ofstream fifo(folder_ / "in.txt");
+  fifo << "line : 0\n{(1,2,3):1}\nline : 1\n{(2,3,4):1}\nline : 2\n"
+       << std::flush;
+  bool written = false;
+  for (int i = 0; i < 6000 && !written; ++i) {
+    written = output("out.txt") == "the cat \ncat sat \n";
+    if (!written) ::usleep(5000);
+  }
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(written) << output("out.txt");
+  EXPECT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ("the cat \ncat sat \n", output("out.txt"));
 }
 
 }  // namespace

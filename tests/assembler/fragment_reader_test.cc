@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +46,33 @@ TEST(ParseFragmentLine, ReadsValuesAndWeight) {
     ASSERT_TRUE(fragment.has_value()) << c.line;
     EXPECT_EQ(c.values, fragment->values) << c.line;
     EXPECT_DOUBLE_EQ(c.weight, fragment->weight) << c.line;
+  }
+}
+
+TEST(ParseFragmentLine, WeightsReadAsStrtodReadsThem) {
+  const double infinity = std::numeric_limits<double>::infinity();
+  const struct {
+    std::string line;
+    double weight;
+  } cases[] = {
+      {"{(1,2,4):inf}", infinity},
+      {"{(1,2,4):-inf}", -infinity},
+      {"{(1,2,4):INFINITY}", infinity},
+      {"{(1,2,4):1e999}", infinity},
+      {"{(1,2,4):1e-999}", 0.0},
+      {"{(1,2,4):0x10}", 16.0},
+      {"{(1,2,4):2.5e}", 2.5},
+  };
+  for (const auto& c : cases) {
+    const std::optional<Fragment> fragment = parseFragmentLine(c.line);
+    ASSERT_TRUE(fragment.has_value()) << c.line;
+    EXPECT_EQ((std::vector<std::int32_t>{1, 2, 4}), fragment->values) << c.line;
+    EXPECT_EQ(c.weight, fragment->weight) << c.line;
+  }
+  for (const std::string line : {"{(1,2,4):nan}", "{(1,2,4):-nan}"}) {
+    const std::optional<Fragment> fragment = parseFragmentLine(line);
+    ASSERT_TRUE(fragment.has_value()) << line;
+    EXPECT_TRUE(std::isnan(fragment->weight)) << line;
   }
 }
 

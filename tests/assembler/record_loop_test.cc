@@ -68,5 +68,32 @@ TEST(AssembleRecords, ValuesOf1000OrMoreAreMatchedButNotWritten) {
                       "line : 1\n{(1000,1001,5):1}\n"));
 }
 
+TEST(AssembleRecords, AnInfiniteWeightIsTheStrongestNotALostOne) {
+  // The learner writes "inf" once weights overflow; "nan" weighs nothing.
+  EXPECT_EQ("1 2 \n", assembled("line : 0\n{(1,2,3):inf}\n{(2,3,4):2}\n"));
+  EXPECT_EQ("2 3 \n", assembled("line : 0\n{(1,2,3):nan}\n{(2,3,4):2}\n"));
+}
+
+TEST(AssembleRecords, CrLfLineEndsGiveTheSameSentences) {
+  const std::string lf =
+      "line : 0\n{(1,2,3):3}\n{(2,3,4):2}\nline : 1\n\n{(5,6):1}\n";
+  std::string crlf;
+  for (const char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  EXPECT_EQ("1 2 \n5 \n", assembled(lf));
+  EXPECT_EQ(assembled(lf), assembled(crlf));
+}
+
+TEST(AssembleRecords, AFailedWriteStopsTheReading) {
+  std::vector<std::string> dictionary{"aa"};
+  std::istringstream in("line : 0\n{(1,2):3}\nline : 1\n{(1,2):3}\n");
+  std::ostringstream out;
+  out.setstate(std::ios::badbit);
+  assembleRecords(in, dictionary, out);
+  // Stopped at the second record's header: its fragment is left unread.
+  std::string rest;
+  std::getline(in, rest);
+  EXPECT_EQ("{(1,2):3}", rest);
+}
+
 }  // namespace
 }  // namespace hn

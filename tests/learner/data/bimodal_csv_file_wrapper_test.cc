@@ -7,6 +7,8 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <stdexcept>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -187,6 +189,62 @@ TEST(BimodalCSVReader, MissingImageLineStopsTheReadAndKeepsEarlierPairs) {
   EXPECT_EQ("", shortTail.errors);
 }
 
+// Gives `text`, then fails as a disk does: the stream that reads it turns
+// bad instead of reaching its end.
+class FailingBuffer : public std::streambuf {
+ public:
+  explicit FailingBuffer(std::string text) : text(std::move(text)) {
+    setg(this->text.data(), this->text.data(),
+         this->text.data() + this->text.size());
+  }
+
+ protected:
+  int_type underflow() override { throw std::runtime_error("read error"); }
+
+ private:
+  std::string text;
+};
+
+TEST(BimodalCSVReader, AReadErrorKeepsNoPairOfTheReadingAndIsNotLoaded) {
+  for (const bool sentencesFail : {true, false}) {
+    FailingBuffer failing(sentencesFail ? "1\n2\n" : "4\n5\n");
+    std::istringstream intact(sentencesFail ? "4\n5\n6\n" : "1\n2\n3\n");
+    std::istream failingStream(&failing);
+    BimodalCSVFileWrapper data;
+    data.order = 1;
+    data.instances = {{9}, {9}};  // from an earlier reading: kept
+    testing::internal::CaptureStderr();
+    if (sentencesFail) {
+      data.readPairs(failingStream, intact, "s.csv", "i.csv");
+    } else {
+      data.readPairs(intact, failingStream, "s.csv", "i.csv");
+    }
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ((Instances{{9}, {9}}), data.instances) << sentencesFail;
+    EXPECT_FALSE(data.loaded) << sentencesFail;
+    EXPECT_EQ(std::string(sentencesFail ? "s.csv" : "i.csv") +
+                  ":3: read error, reading stopped; no pair is used\n",
+              errors);
+  }
+}
+
+TEST(BimodalCSVReader, TheWildcardSentenceValueIsNamedOncePerFile) {
+  const ReadResult result =
+      read("1,2\n-1\n3,-1,4\n5\n-1,-1\n", "1\n2\n3\n4\n5\n", 2);
+  // Kept as it is: the wildcard is a value the learner knows.
+  EXPECT_EQ((Instances{{1, 2}, {1}, {3, -1, 4}, {3}, {-1, -1}, {5}}),
+            result.instances);
+  // Line 2 is too short to be taken; line 3 is the first pair it reaches.
+  EXPECT_EQ(std::string("s.csv:3: ") + hn::kWildcardSentenceMessage + "\n",
+            result.errors);
+
+  EXPECT_EQ("", read("1,2\n-2,11\n", "1\n2\n", 2).errors);
+  // A pair skipped for its image carries no wildcard into the run.
+  EXPECT_EQ("i.csv:1: image value -5 at position 0 is outside 0..214747, "
+            "pair skipped\n",
+            read("-1\n", "-5\n", 1).errors);
+}
+
 class BimodalCSVFiles : public testing::Test {
  protected:
   void SetUp() override {
@@ -293,8 +351,24 @@ TEST_F(BimodalCSVFiles, UnreadableSentenceFileIsReported) {
   // A directory opens but cannot be read.
   const std::string errors =
       load(data, directory.string() + "," + path("i.csv"));
-  EXPECT_EQ(directory.string() + ":1: read error, reading stopped\n", errors);
+  EXPECT_EQ(directory.string() +
+                ":1: read error, reading stopped; no pair is used\n",
+            errors);
   EXPECT_TRUE(data.instances.empty());
+  // Not loaded: the run must not go on as if the file were empty.
+  EXPECT_FALSE(data.loaded);
+}
+
+TEST_F(BimodalCSVFiles, UnreadableImageFileIsReported) {
+  write("s.csv", "1,2,3\n");
+  BimodalCSVFileWrapper data;
+  const std::string errors =
+      load(data, path("s.csv") + "," + directory.string());
+  EXPECT_EQ(directory.string() +
+                ":1: read error, reading stopped; no pair is used\n",
+            errors);
+  EXPECT_TRUE(data.instances.empty());
+  EXPECT_FALSE(data.loaded);
 }
 
 }  // namespace

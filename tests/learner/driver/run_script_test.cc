@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -52,6 +53,53 @@ TEST(RunScript, AnEmptyScriptGivesTenEmptyEntries) {
   const RunScriptEntries empty = parse("");
   EXPECT_EQ(RunScriptEntries{}, empty);
   EXPECT_EQ(",", hn::dataFileNames(empty));
+}
+
+RunScriptEntries withEntry(std::size_t index, const std::string& value) {
+  RunScriptEntries entries = parse(kTenLines);
+  entries[index] = value;
+  return entries;
+}
+
+TEST(RunScriptFaults, ARunnableScriptHasNone) {
+  EXPECT_EQ(std::vector<std::string>{}, hn::runScriptFaults(parse(kTenLines)));
+  EXPECT_EQ(std::vector<std::string>{}, hn::runScriptFaults(parse("")));
+  // Text without digits reads as 0, which runs; so do large finite values.
+  for (const std::string value : {"0", "x", "-0", "1e308", "-3.5", "0x10"}) {
+    EXPECT_EQ(std::vector<std::string>{},
+              hn::runScriptFaults(withEntry(hn::kWeightUpdateEntry, value)))
+        << value;
+  }
+  EXPECT_EQ(std::vector<std::string>{},
+            hn::runScriptFaults(withEntry(hn::kPerLineEntry, "2147483647")));
+}
+
+TEST(RunScriptFaults, ANonFiniteWeightUpdateParameterIsNamedWithLine5) {
+  for (const std::string value :
+       {"inf", "-inf", "nan", "NAN", "infinity", "1e309", "-1e400"}) {
+    EXPECT_EQ((std::vector<std::string>{
+                  "line 5 of configure.txt: the weight-update parameter \"" +
+                  value + "\" is not a finite number"}),
+              hn::runScriptFaults(withEntry(hn::kWeightUpdateEntry, value)))
+        << value;
+  }
+}
+
+TEST(RunScriptFaults, NegativeCountsAreNamedWithTheirLines) {
+  EXPECT_EQ((std::vector<std::string>{
+                "line 4 of configure.txt: the number of epochs \"-1\" is "
+                "negative"}),
+            hn::runScriptFaults(withEntry(hn::kEpochsEntry, "-1")));
+  EXPECT_EQ((std::vector<std::string>{
+                "line 6 of configure.txt: the number of hyperedges per pair "
+                "\"-99999999999\" is negative"}),
+            hn::runScriptFaults(withEntry(hn::kPerLineEntry, "-99999999999")));
+
+  RunScriptEntries all = parse(kTenLines);
+  all[hn::kEpochsEntry] = "-2";
+  all[hn::kWeightUpdateEntry] = "nan";
+  all[hn::kPerLineEntry] = "-1";
+  EXPECT_EQ(3u, hn::runScriptFaults(all).size());
 }
 
 }  // namespace

@@ -150,6 +150,33 @@ TEST_F(TrainingLoop, HandsTheSettingsToTheComponentsAsTexts) {
   EXPECT_EQ(&dataSet, sampler.dataSet);
 }
 
+TEST_F(TrainingLoop, AFailedWriteOfTheLogIsNamedAndReturnsOne) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  fs::create_symlink("/dev/full", "result.txt");
+  configure("2", "3", "1");
+  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(1, learner.run());
+  const std::string errors = ::testing::internal::GetCapturedStderr();
+  const std::string output = ::testing::internal::GetCapturedStdout();
+  // Named once; training still runs to its end on standard output.
+  EXPECT_EQ(0u, errors.find("cannot write result.txt")) << errors;
+  EXPECT_EQ(errors.find("result.txt"), errors.rfind("result.txt")) << errors;
+  EXPECT_NE(std::string::npos, output.find("epoch: 3 accuracy")) << output;
+}
+
+TEST_F(TrainingLoop, ALogThatCannotBeCreatedIsNamedAndReturnsOne) {
+  fs::create_directory("result.txt");
+  configure("2", "2", "0");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(1, learner.run());
+  EXPECT_EQ(0u, ::testing::internal::GetCapturedStderr().find(
+                    "cannot create result.txt"));
+  // Training ran to its end all the same.
+  EXPECT_EQ((std::vector<Entry>{{{1}, 1.5}, {{2}, 0.5}}),
+            entries(storage.getAll(false)));
+}
+
 TEST_F(TrainingLoop, RefusesToRunWithoutAComponent) {
   configure("2", "3", "1");
   learner.storage = nullptr;

@@ -1,0 +1,154 @@
+// Fuzzes hn_learner's run-script reader, its pre-training checks of the
+// entries, and its command line, each against an independent model.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_support.h"
+#include "learner/driver/command_line.h"
+#include "learner/driver/run_script.h"
+
+namespace {
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+         c == '\r';
+}
+
+hn::RunScriptEntries parseWithProject(const std::string& script) {
+  std::istringstream in(script);
+  return hn::parseRunScript(in);
+}
+
+// Ten entries: the first blank-separated token of each line, or the entry
+// before it when a line has none or is missing.
+hn::RunScriptEntries parseWithModel(const std::string& script) {
+  const std::vector<std::string> lines = hn::fuzz::splitLines(script);
+  hn::RunScriptEntries entries;
+  std::string current;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (i < lines.size()) {
+      const std::string& line = lines[i];
+      std::size_t begin = 0;
+      while (begin < line.size() && isBlank(line[begin])) ++begin;
+      std::size_t end = begin;
+      while (end < line.size() && !isBlank(line[end])) ++end;
+      if (end > begin) current = line.substr(begin, end - begin);
+    }
+    entries[i] = current;
+  }
+  return entries;
+}
+
+// The entries that must stop a run: negative counts on lines 4 and 6 by
+// strtoll, a weight-update parameter on line 5 that strtod reads as
+// infinite or not a number.
+std::vector<std::size_t> faultLinesByModel(const hn::RunScriptEntries& entries) {
+  std::vector<std::size_t> lines;
+  if (hn::fuzz::strtollInt32(entries[3]) < 0) lines.push_back(4);
+  if (!std::isfinite(std::strtod(entries[4].c_str(), nullptr))) {
+    lines.push_back(5);
+  }
+  if (hn::fuzz::strtollInt32(entries[5]) < 0) lines.push_back(6);
+  return lines;
+}
+
+// A seed is one to many decimal digits, nothing else, at most 2^32 - 1.
+std::optional<unsigned> seedByModel(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  errno = 0;
+  const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
+  if (errno == ERANGE || value > std::numeric_limits<unsigned>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<unsigned>(value);
+}
+
+void checkCommandLine(const std::vector<std::string>& arguments) {
+  std::string error;
+  const std::optional<hn::CommandLine> parsed =
+      hn::parseCommandLine(arguments, error);
+
+  bool accepted = true;
+  bool help = false;
+  std::optional<unsigned> seed;
+  for (std::size_t i = 0; i < arguments.size() && accepted; ++i) {
+    if (arguments[i] == "--help" || arguments[i] == "-h") {
+      help = true;
+    } else if (arguments[i] == "--seed" && i + 1 < arguments.size()) {
+      seed = seedByModel(arguments[++i]);
+      accepted = seed.has_value();
+    } else {
+      accepted = false;
+    }
+  }
+  HN_FUZZ_CHECK(parsed.has_value() == accepted);
+  if (parsed) {
+    HN_FUZZ_CHECK(parsed->help == help);
+    HN_FUZZ_CHECK(parsed->seed == seed);
+  } else {
+    HN_FUZZ_CHECK(!error.empty());
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  FuzzedDataProvider provider(data, size);
+  const bool finalReturn = provider.ConsumeBool();
+  const std::string script = provider.ConsumeRandomLengthString(size);
+
+  // The reader agrees with the model; no entry holds a blank.
+  const hn::RunScriptEntries entries = parseWithProject(script);
+  HN_FUZZ_CHECK(entries == parseWithModel(script));
+  for (const std::string& entry : entries) {
+    for (const char c : entry) HN_FUZZ_CHECK(!isBlank(c));
+  }
+
+  // CR LF scripts read as LF scripts do.
+  const std::string lf = hn::fuzz::withoutCarriageReturns(script);
+  HN_FUZZ_CHECK(parseWithProject(lf) ==
+                parseWithProject(hn::fuzz::toCrLf(lf, finalReturn)));
+
+  // The checks before training refuse exactly the model's entries, each
+  // with a message naming its line.
+  const std::vector<std::string> faults = hn::runScriptFaults(entries);
+  const std::vector<std::size_t> faultLines = faultLinesByModel(entries);
+  HN_FUZZ_CHECK(faults.size() == faultLines.size());
+  for (std::size_t i = 0; i < faults.size() && i < faultLines.size(); ++i) {
+    HN_FUZZ_CHECK(faults[i].rfind("line " + std::to_string(faultLines[i]) +
+                                      " of configure.txt: ",
+                                  0) == 0);
+  }
+
+  // The command line: the rest of the input, as up to eight arguments.
+  std::vector<std::string> arguments;
+  while (provider.remaining_bytes() > 0 && arguments.size() < 8) {
+    switch (provider.ConsumeIntegralInRange<int>(0, 4)) {
+      case 0:
+        arguments.push_back("--seed");
+        break;
+      case 1:
+        arguments.push_back("--help");
+        break;
+      default:
+        arguments.push_back(provider.ConsumeRandomLengthString(24));
+        break;
+    }
+  }
+  checkCommandLine(arguments);
+  return 0;
+}

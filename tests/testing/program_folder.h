@@ -1,0 +1,142 @@
+#pragma once
+
+// A fresh working folder for running one of the built programs, shared by
+// the end-to-end tests: files in and out, the program run by the shell with
+// its standard output and error captured outside the folder, or started in
+// the background so that a test can kill it.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace hn::testing {
+
+namespace fs = std::filesystem;
+
+inline std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+inline void writeFile(const fs::path& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+struct ProgramResult {
+  // The exit status, or -1 when the program did not exit by itself.
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// Whether the tests are built with AddressSanitizer, which reserves far
+// more address space than any memory limit allows.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kAddressSanitizer = true;
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+
+// The shell command that limits the address space of what follows it to
+// `kibibytes`, or nothing under AddressSanitizer.
+inline std::string memoryLimit(long kibibytes) {
+  if (kAddressSanitizer) return "";
+  return "ulimit -v " + std::to_string(kibibytes) + " && ";
+}
+
+class ProgramFolder {
+ public:
+  ProgramFolder(std::string program, const std::string& prefix)
+      : program_(std::move(program)) {
+    std::random_device entropy;
+    root_ = fs::temp_directory_path() /
+            (prefix + "_" + std::to_string(entropy()));
+    fs::create_directories(root_ / "work");
+  }
+  ~ProgramFolder() { fs::remove_all(root_); }
+  ProgramFolder(const ProgramFolder&) = delete;
+  ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+  fs::path work() const { return root_ / "work"; }
+
+  void write(const std::string& name, const std::string& content) const {
+    writeFile(work() / name, content);
+  }
+  std::string read(const std::string& name) const {
+    return readFile(work() / name);
+  }
+  bool exists(const std::string& name) const {
+    return fs::exists(fs::symlink_status(work() / name));
+  }
+
+  // Runs the program in the folder through the shell; `shellPrefix` may
+  // set limits first (see `memoryLimit`). A run that does not end within a
+  // minute is stopped, so that a regression cannot hang the tests.
+  ProgramResult run(const std::string& arguments = "",
+                    const std::string& shellPrefix = "") const {
+    const std::string command =
+        "cd '" + work().string() + "' && " + shellPrefix + "timeout -s KILL 60 '" +
+        program_ + "' " + arguments + " > '" + (root_ / "out").string() +
+        "' 2> '" + (root_ / "err").string() + "'";
+    const int status = std::system(command.c_str());
+    const int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // timeout reports a killed program as 128 + 9.
+    return {exitStatus == 137 ? -1 : exitStatus, readFile(root_ / "out"),
+            readFile(root_ / "err")};
+  }
+
+  // Starts the program in the folder without waiting for it.
+  pid_t start() const {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      if (::chdir(work().c_str()) != 0) ::_exit(127);
+      const int out = ::open((root_ / "out").c_str(),
+                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int err = ::open((root_ / "err").c_str(),
+                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(out, 1);
+      ::dup2(err, 2);
+      ::execl(program_.c_str(), program_.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    return child;
+  }
+
+  // Kills a started program with SIGKILL; true when it was still running.
+  static bool kill(pid_t child) {
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+  }
+
+ private:
+  std::string program_;
+  fs::path root_;
+};
+
+// Polls `done` every few milliseconds for up to 30 seconds.
+inline bool waitFor(const std::function<bool()>& done) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
+}  // namespace hn::testing
