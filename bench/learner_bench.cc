@@ -94,7 +94,7 @@ void BM_LoadPairs(benchmark::State& state) {
     hn::BimodalCSVFileWrapper dataSet;
     dataSet.set("order2", "6");
     loadPairs(dataSet, files);
-    benchmark::DoNotOptimize(dataSet.instances.data());
+    benchmark::DoNotOptimize(dataSet.instances.valueBytes());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(
       state.iterations() * (files.sentences.size() + files.images.size())));
@@ -139,7 +139,7 @@ void BM_GenerateImage(benchmark::State& state) {
   for (auto _ : state) {
     image.fill(-1);
     trained.learner.generateImage(
-        instances[2 * (pair++ % (instances.size() / 2))], image);
+        instances[2 * (pair++ % (instances.size() / 2))].values(), image);
     benchmark::DoNotOptimize(image.data());
   }
 }
@@ -153,7 +153,7 @@ void BM_GenerateText(benchmark::State& state) {
   std::size_t pair = 0;
   hn::ImageBuffer image;
   for (auto _ : state) {
-    const auto& source = instances[2 * (pair++ % (instances.size() / 2)) + 1];
+    const auto source = instances[2 * (pair++ % (instances.size() / 2)) + 1];
     image.fill(-1);
     std::copy(source.begin(), source.end(), image.begin());
     std::vector<hn::Hyperedge> fragments;

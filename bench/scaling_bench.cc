@@ -138,7 +138,7 @@ Figures learn(const fs::path& folder, bool literal, unsigned threads) {
   hn::parallelFor(pairs, threads, [&](std::size_t pair) {
     hn::ImageBuffer image;
     image.fill(-1);
-    learner.generateImage(dataSet.instances[2 * pair], image);
+    learner.generateImage(dataSet.instances[2 * pair].values(), image);
     std::ostringstream line;
     for (const std::int32_t value : image) line << value << ' ';
   });
@@ -147,7 +147,7 @@ Figures learn(const fs::path& folder, bool literal, unsigned threads) {
   start = Clock::now();
   const hn::TextGenerator generator(storage, 3, 3, !literal);
   hn::parallelFor(pairs, threads, [&](std::size_t pair) {
-    const std::vector<std::int32_t>& values = dataSet.instances[2 * pair + 1];
+    const hn::InstanceView values = dataSet.instances[2 * pair + 1];
     hn::ImageBuffer image;
     image.fill(-1);
     std::copy(values.begin(), values.end(), image.begin());

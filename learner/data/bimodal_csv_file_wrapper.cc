@@ -117,7 +117,7 @@ void BimodalCSVFileWrapper::readPairs(std::istream& sentences,
   // not loaded: a run must never mistake part of a file for all of it.
   const auto readError = [&](std::string_view file, std::size_t number) {
     report(file, number, "read error, reading stopped; no pair is used");
-    instances.resize(firstNewInstance);
+    instances.truncate(firstNewInstance);
     loaded = false;
   };
   bool wildcardReported = false;
@@ -170,10 +170,10 @@ void BimodalCSVFileWrapper::readSentencesAlone(std::istream& sentences) {
     std::vector<std::int32_t> sentence = readValues(line);
     if (sentence.size() < static_cast<std::uint32_t>(order)) continue;
     instances.push_back(std::move(sentence));
-    instances.emplace_back();
+    instances.push_back({});
   }
   loaded = !sentences.bad();
-  if (!loaded) instances.resize(firstNewInstance);
+  if (!loaded) instances.truncate(firstNewInstance);
 }
 
 void BimodalCSVFileWrapper::readImagesAlone(std::istream& images,
@@ -189,13 +189,13 @@ void BimodalCSVFileWrapper::readImagesAlone(std::istream& images,
       report(imageFile, number, fault + ", image skipped");
       continue;
     }
-    instances.emplace_back();
+    instances.push_back({});
     instances.push_back(std::move(image));
   }
   loaded = !images.bad();
   if (!loaded) {
     report(imageFile, number, "read error, reading stopped; no image is used");
-    instances.resize(firstNewInstance);
+    instances.truncate(firstNewInstance);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/configurable.h"
+#include "learner/data/instance_list.h"
 
 namespace hn {
 
@@ -22,7 +23,7 @@ class DataSet : public Configurable {
   std::int32_t order = 0;
   // Parameter "filename" as read by the last `load`.
   std::string filename;
-  std::vector<std::vector<std::int32_t>> instances;
+  InstanceList instances;
   bool loaded = false;
 };
 

@@ -102,6 +102,10 @@ void InstanceList::push_back(std::span<const std::int32_t> values) {
   entries.push_back({data, static_cast<std::uint32_t>(values.size()), width});
 }
 
+void InstanceList::truncate(std::size_t count) {
+  if (count < entries.size()) entries.resize(count);
+}
+
 void InstanceList::clear() {
   entries.clear();
   blocks.clear();

@@ -105,6 +105,8 @@ class InstanceList {
   InstanceList& operator=(InstanceList&&) noexcept = default;
 
   void push_back(std::span<const std::int32_t> values);
+  // Drops the instances from `count` on (their bytes stay allocated).
+  void truncate(std::size_t count);
   void clear();
 
   std::size_t size() const { return entries.size(); }

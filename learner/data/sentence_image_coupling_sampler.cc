@@ -12,7 +12,7 @@
 namespace hn {
 namespace {
 
-using Instances = std::vector<std::vector<std::int32_t>>;
+using Instances = InstanceList;
 
 // The reader only accepts pairs that can give a hyperedge; a data set
 // filled some other way may hold a sentence shorter than `order`, an image
@@ -63,13 +63,13 @@ void SentenceImageCouplingSampler::next(Hyperedge& hyperedge) {
   }
   if (pairCursor >= instances.size()) return;
 
-  const std::vector<std::int32_t>& sentence = instances[pairCursor];
+  const InstanceView sentence = instances[pairCursor];
   const std::int64_t windows =
       static_cast<std::int64_t>(sentence.size()) - order + 1;
   const std::int64_t start = std::rand() % windows;
   std::copy_n(sentence.begin() + start, order, hyperedge.vertices);
 
-  const std::vector<std::int32_t>& image = instances[pairCursor + 1];
+  const InstanceView image = instances[pairCursor + 1];
   for (std::int32_t j = 0; j < order2; ++j) {
     const std::size_t position =
         static_cast<unsigned>(std::rand()) % image.size();

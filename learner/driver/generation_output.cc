@@ -53,7 +53,7 @@ void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
 
 }  // namespace
 
-ImageBuffer imageOf(const std::vector<std::int32_t>& values) {
+ImageBuffer imageOf(const InstanceView& values) {
   ImageBuffer image;
   image.fill(-1);
   std::copy_n(values.begin(), std::min(values.size(), kImageSize),
@@ -72,7 +72,8 @@ void writeGeneratedImages(std::ostream& out, const Hypernetwork& learner,
       out, (dataSet.instances.size() + 1) / 2, learner.threads,
       [&](std::size_t pair, Generated& generated) {
         generated.image.fill(-1);
-        learner.generateImage(dataSet.instances[2 * pair], generated.image);
+        learner.generateImage(dataSet.instances[2 * pair].values(),
+                              generated.image);
         generated.line = imageValuesLine(generated.image);
       },
       [&](std::size_t pair, const Generated& generated) {

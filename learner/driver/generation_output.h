@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "learner/data/hyperedge.h"
+#include "learner/data/instance_list.h"
 #include "learner/model/hypernetwork.h"
 
 namespace hn {
@@ -37,6 +38,6 @@ void writeGeneratedTexts(std::ostream& out, const Hypernetwork& learner,
 
 // The fragments generated from one instance vector read as an image:
 // positions past a shorter image hold -1.
-ImageBuffer imageOf(const std::vector<std::int32_t>& values);
+ImageBuffer imageOf(const InstanceView& values);
 
 }  // namespace hn

@@ -170,8 +170,9 @@ void ModelRun::generate(std::ostream& out) {
     writeGeneratedImages(out, learner, dataSet,
                          [&](std::size_t pair, const ImageBuffer& generated) {
                            if (scored) {
-                             score.addImage(generated,
-                                            dataSet.instances[2 * pair + 1]);
+                             score.addImage(
+                                 generated,
+                                 dataSet.instances[2 * pair + 1].values());
                            }
                            advance(pair);
                          });
@@ -179,7 +180,9 @@ void ModelRun::generate(std::ostream& out) {
     writeGeneratedTexts(
         out, learner, dataSet,
         [&](std::size_t pair, const std::vector<Hyperedge>& fragments) {
-          if (scored) score.addText(fragments, dataSet.instances[2 * pair]);
+          if (scored) {
+            score.addText(fragments, dataSet.instances[2 * pair].values());
+          }
           advance(pair);
         });
   }
@@ -197,15 +200,15 @@ void ModelRun::scoreOtherDirection() {
     for (std::size_t pair = 0; pair < pairs; ++pair) {
       std::vector<Hyperedge> fragments;
       generator.generate(imageOf(dataSet.instances[2 * pair + 1]), fragments);
-      score.addText(fragments, dataSet.instances[2 * pair]);
+      score.addText(fragments, dataSet.instances[2 * pair].values());
       advance(pair);
     }
     return;
   }
   for (std::size_t pair = 0; pair < pairs; ++pair) {
     imageBuffer.fill(-1);
-    learner.generateImage(dataSet.instances[2 * pair], imageBuffer);
-    score.addImage(imageBuffer, dataSet.instances[2 * pair + 1]);
+    learner.generateImage(dataSet.instances[2 * pair].values(), imageBuffer);
+    score.addImage(imageBuffer, dataSet.instances[2 * pair + 1].values());
     advance(pair);
   }
 }

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include <string_view>
+#include <string>
 #include <unordered_map>
 
 #include "learner/data/data_set.h"
@@ -18,7 +18,7 @@ double Hypernetwork::sequenceAccuracy() const {
   double correct = 0.0;
   double total = 0.0;
   for (std::size_t i = 0; i < instanceCount(); ++i) {
-    const std::vector<std::int32_t>& sequence = instance(i);
+    const std::vector<std::int32_t> sequence = instance(i).values();
     for (std::uint32_t position = 0; position < sequence.size(); ++position) {
       total += 1.0;
       if (predictElement(sequence, position) == sequence[position]) {
@@ -33,7 +33,7 @@ double Hypernetwork::labelAccuracy() const {
   double correct = 0.0;
   double total = 0.0;
   for (std::size_t i = 0; i < instanceCount(); ++i) {
-    const std::vector<std::int32_t>& labelled = instance(i);
+    const std::vector<std::int32_t> labelled = instance(i).values();
     if (labelled.empty()) continue;  // an instance without its label
     const std::vector<std::int32_t> features(labelled.begin() + 1,
                                              labelled.end());
@@ -60,6 +60,7 @@ std::vector<std::uint32_t> Hypernetwork::allImageMismatches() const {
   prepareQueries();
   const std::vector<std::vector<std::size_t>> groups = pairsBySentence();
   std::vector<std::uint32_t> mismatches(pairCount());
+  firstWrongPosition.resize(pairCount(), 0);
   // In rounds, so that progress can be reported from this thread.
   constexpr std::size_t kGroupsPerRound = 1024;
   std::size_t done = 0;
@@ -69,9 +70,18 @@ std::vector<std::uint32_t> Hypernetwork::allImageMismatches() const {
       const std::vector<std::size_t>& group = groups[first + i];
       ImageBuffer generated;
       generated.fill(-1);
-      generateImage(instance(2 * group.front()), generated);
+      generateImage(instance(2 * group.front()).values(), generated);
       for (const std::size_t pair : group) {
-        mismatches[pair] = mismatchesAgainst(generated, pair);
+        const ImageBuffer reference = referenceImage(pair);
+        mismatches[pair] = countDifferences(
+            generated.data(), reference.data(),
+            static_cast<std::int32_t>(kImageSize));
+        // Where the weight update will look first.
+        firstWrongPosition[pair] = static_cast<std::uint16_t>(
+            std::mismatch(generated.begin(), generated.end(),
+                          reference.begin())
+                .first -
+            generated.begin()) % kImageSize;
       }
     });
     for (std::size_t i = first; i < first + count; ++i) {
@@ -84,12 +94,13 @@ std::vector<std::uint32_t> Hypernetwork::allImageMismatches() const {
 
 std::vector<std::vector<std::size_t>> Hypernetwork::pairsBySentence() const {
   std::vector<std::vector<std::size_t>> groups;
-  std::unordered_map<std::string_view, std::size_t> groupOf;
+  std::unordered_map<std::string, std::size_t> groupOf;
   for (std::size_t pair = 0; pair < pairCount(); ++pair) {
-    const std::vector<std::int32_t>& sentence = instance(2 * pair);
-    const std::string_view key(reinterpret_cast<const char*>(sentence.data()),
-                               sentence.size() * sizeof(std::int32_t));
-    const auto [entry, added] = groupOf.try_emplace(key, groups.size());
+    // The stored bytes and the value count together tell sentences apart.
+    const InstanceView sentence = instance(2 * pair);
+    std::string key = std::to_string(sentence.size()) + ':';
+    key += sentence.bytes();
+    const auto [entry, added] = groupOf.try_emplace(std::move(key), groups.size());
     if (added || literal) {
       groups.emplace_back();
       entry->second = groups.size() - 1;
@@ -110,7 +121,7 @@ std::uint32_t Hypernetwork::countDifferences(const std::int32_t* a,
 }
 
 bool Hypernetwork::generatesImageRight(std::size_t pair) const {
-  const std::vector<std::int32_t>& sentence = instance(2 * pair);
+  const std::vector<std::int32_t> sentence = instance(2 * pair).values();
   PrefixVoteIndex* index = literal ? nullptr : exactVoteIndex(sentence);
   if (index == nullptr) {
     ImageBuffer generated;
@@ -147,7 +158,7 @@ std::uint32_t Hypernetwork::mismatchesAgainst(const ImageBuffer& generated,
 // Positions past a shorter image hold -1, as ungenerated ones do; an image
 // longer than the buffer is compared over the buffer only.
 ImageBuffer Hypernetwork::referenceImage(std::size_t pair) const {
-  const std::vector<std::int32_t>& image = instance(2 * pair + 1);
+  const InstanceView image = instance(2 * pair + 1);
   ImageBuffer reference;
   reference.fill(-1);
   std::copy_n(image.begin(), std::min(image.size(), kImageSize),

@@ -40,8 +40,7 @@ std::size_t Hypernetwork::instanceCount() const {
 
 std::size_t Hypernetwork::pairCount() const { return instanceCount() / 2; }
 
-const std::vector<std::int32_t>& Hypernetwork::instance(
-    std::size_t index) const {
+InstanceView Hypernetwork::instance(std::size_t index) const {
   if (!dataSet->loaded) dataSet->load();
   return dataSet->instances[index];
 }

@@ -10,6 +10,7 @@
 
 #include "common/configurable.h"
 #include "learner/data/hyperedge.h"
+#include "learner/data/instance_list.h"
 #include "learner/model/candidate_list.h"
 
 namespace hn {
@@ -121,7 +122,7 @@ class Hypernetwork : public Configurable {
   std::size_t instanceCount() const;
   // Whole sentence–image pairs; an unpaired last entry is left out.
   std::size_t pairCount() const;
-  const std::vector<std::int32_t>& instance(std::size_t index) const;
+  InstanceView instance(std::size_t index) const;
 
   // The store's vote tables when they give exact sums for `sentence`, else
   // null: the votes must then be added up in voting order.

@@ -18,7 +18,7 @@ void Hypernetwork::reinforce(const Hyperedge& hyperedge) {
 void Hypernetwork::updateSequenceWeights() {
   const auto n = static_cast<std::uint32_t>(order);
   for (std::size_t i = 0; i < instanceCount(); ++i) {
-    const std::vector<std::int32_t>& sequence = instance(i);
+    const std::vector<std::int32_t> sequence = instance(i).values();
     const std::size_t length = sequence.size();
     for (std::uint32_t position = 0; position < length; ++position) {
       if (predictElement(sequence, position) == sequence[position]) continue;
@@ -38,7 +38,7 @@ void Hypernetwork::updateSequenceWeights() {
 void Hypernetwork::updateLabelWeights() {
   const auto n = static_cast<std::uint32_t>(order);
   for (std::size_t i = 0; i < instanceCount(); ++i) {
-    const std::vector<std::int32_t>& labelled = instance(i);
+    const std::vector<std::int32_t> labelled = instance(i).values();
     if (labelled.empty()) continue;  // an instance without its label
     const std::vector<std::int32_t> features(labelled.begin() + 1,
                                              labelled.end());
@@ -63,8 +63,8 @@ void Hypernetwork::updateImageWeights() {
   for (std::size_t pair = 0; pair < pairCount(); ++pair) {
     reportPairs(pair, pairCount());
     if (generatesImageRight(pair)) continue;
-    const std::vector<std::int32_t>& sentence = instance(2 * pair);
-    const std::vector<std::int32_t>& image = instance(2 * pair + 1);
+    const std::vector<std::int32_t> sentence = instance(2 * pair).values();
+    const InstanceView image = instance(2 * pair + 1);
     // No position can be drawn from an empty image; the reader never
     // accepts one while image vertices are sampled.
     if (m > 0 && image.empty()) continue;

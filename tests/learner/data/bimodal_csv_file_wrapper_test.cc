@@ -15,7 +15,7 @@
 namespace {
 
 using hn::BimodalCSVFileWrapper;
-using Instances = std::vector<std::vector<std::int32_t>>;
+using Instances = hn::InstanceList;
 
 const char kCountMessage[] =
     "Bimodal CSV file wrapper needs exact 2 filenames, separated by a comma\n";
