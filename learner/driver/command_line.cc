@@ -1,6 +1,8 @@
 #include "learner/driver/command_line.h"
 
+#include <algorithm>
 #include <charconv>
+#include <thread>
 
 namespace hn {
 namespace {
@@ -69,6 +71,11 @@ const char* const kUsage =
     "  hn_learner --load-model trained.model  # line 7: -, line 8: the new\n"
     "                                         # images; text goes to line 9's\n"
     "                                         # file\n";
+
+unsigned CommandLine::threadCount() const {
+  return threads != 0 ? threads
+                      : std::max(1u, std::thread::hardware_concurrency());
+}
 
 std::optional<CommandLine> parseCommandLine(
     const std::vector<std::string>& arguments, std::string& error) {

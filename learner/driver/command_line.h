@@ -22,6 +22,9 @@ struct CommandLine {
   std::optional<std::string> loadModel;
   // No progress line on the terminal.
   bool quiet = false;
+
+  // `threads`, or one per core when it is 0.
+  unsigned threadCount() const;
 };
 
 // Parses the arguments after the program name; nullopt when they are not

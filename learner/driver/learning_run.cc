@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iostream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/atomic_file.h"
@@ -40,9 +39,7 @@ LearningRun::LearningRun(const RunScriptEntries& entries,
   learner.storage = &storage;
   learner.dataSet = &dataSet;
   learner.literal = options.literal;
-  learner.threads = options.threads != 0
-                        ? options.threads
-                        : std::max(1u, std::thread::hardware_concurrency());
+  learner.threads = options.threadCount();
   learner.progress = [this](std::string_view step, std::size_t done,
                             std::size_t total, std::string_view unit) {
     progressLine.update(step, done, total, unit);

@@ -35,7 +35,7 @@ int learn(int argc, char** argv) {
     return 1;
   }
   if (commandLine->loadModel) {
-    hn::ModelRun run(entries, *commandLine->loadModel, commandLine->quiet);
+    hn::ModelRun run(entries, *commandLine);
     return run.execute();
   }
   hn::LearningRun run(entries, *commandLine);

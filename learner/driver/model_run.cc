@@ -33,13 +33,14 @@ std::string entryPlace(std::size_t entry) {
 
 }  // namespace
 
-ModelRun::ModelRun(const RunScriptEntries& entries, std::string modelFile,
-                   bool quiet)
+ModelRun::ModelRun(const RunScriptEntries& entries, const CommandLine& options)
     : entries(entries),
-      modelFile(std::move(modelFile)),
-      progressLine(std::cerr, ProgressLine::wanted(quiet)) {
+      modelFile(options.loadModel.value_or("")),
+      progressLine(std::cerr, ProgressLine::wanted(options.quiet)) {
   learner.storage = &storage;
   learner.dataSet = &dataSet;
+  learner.literal = options.literal;
+  learner.threads = options.threadCount();
 }
 
 int ModelRun::execute() {

@@ -6,6 +6,7 @@
 
 #include "learner/data/bimodal_csv_file_wrapper.h"
 #include "learner/data/simple_stl_map_storage.h"
+#include "learner/driver/command_line.h"
 #include "learner/driver/held_out_score.h"
 #include "learner/driver/progress_line.h"
 #include "learner/driver/run_script.h"
@@ -20,7 +21,9 @@ namespace hn {
 // too, it prints the held-out scores of both directions on standard output.
 class ModelRun {
  public:
-  ModelRun(const RunScriptEntries& entries, std::string modelFile, bool quiet);
+  // Takes the model file, the threads, the literal path and quietness from
+  // `options`.
+  ModelRun(const RunScriptEntries& entries, const CommandLine& options);
 
   // Returns the exit status: 0; 2 when the output file is a file the run
   // reads (configure.txt, the model file, a data file); 1 when the model,
