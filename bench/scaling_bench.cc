@@ -33,9 +33,8 @@
 #include "learner/data/bimodal_csv_file_wrapper.h"
 #include "learner/data/sentence_image_coupling_sampler.h"
 #include "learner/data/simple_stl_map_storage.h"
+#include "learner/driver/generation_output.h"
 #include "learner/model/hypernetwork.h"
-#include "learner/model/parallel_for.h"
-#include "learner/model/text_generator.h"
 #include "tools/sample_data/sample_data_set.h"
 
 namespace {
@@ -46,8 +45,8 @@ using Clock = std::chrono::steady_clock;
 constexpr unsigned kSeed = 1;
 constexpr int kEpochs = 3;
 
-// Formats the output like hn_learner and throws it away, so generation
-// is timed with its formatting but without the disk.
+// Takes hn_learner's output and throws it away, so generation is timed with
+// its formatting but without the disk.
 class DiscardingBuffer : public std::streambuf {
  protected:
   int overflow(int c) override { return c; }
@@ -130,36 +129,13 @@ Figures learn(const fs::path& folder, bool literal, unsigned threads) {
   figures.hyperedges = static_cast<double>(storage.size());
   figures.storeBytes = residentBytes() - startBytes - figures.dataBytes;
 
-  const std::size_t pairs = dataSet.instances.size() / 2;
   DiscardingBuffer discard;
   std::ostream out(&discard);
   start = Clock::now();
-  learner.prepareQueries();
-  hn::parallelFor(pairs, threads, [&](std::size_t pair) {
-    hn::ImageBuffer image;
-    image.fill(-1);
-    learner.generateImage(dataSet.instances[2 * pair].values(), image);
-    std::ostringstream line;
-    for (const std::int32_t value : image) line << value << ' ';
-  });
+  hn::writeGeneratedImages(out, learner, dataSet);
   figures.phases.push_back(secondsSince(start));
-
   start = Clock::now();
-  const hn::TextGenerator generator(storage, 3, 3, !literal);
-  hn::parallelFor(pairs, threads, [&](std::size_t pair) {
-    const hn::InstanceView values = dataSet.instances[2 * pair + 1];
-    hn::ImageBuffer image;
-    image.fill(-1);
-    std::copy(values.begin(), values.end(), image.begin());
-    std::vector<hn::Hyperedge> fragments;
-    if (literal) {
-      learner.generateText(image, fragments);
-    } else {
-      generator.generate(image, fragments);
-    }
-    std::ostringstream lines;
-    for (const hn::Hyperedge& fragment : fragments) lines << fragment << '\n';
-  });
+  hn::writeGeneratedTexts(out, learner, dataSet);
   figures.phases.push_back(secondsSince(start));
   if (std::isnan(checksum)) std::cerr << "no pairs\n";
   return figures;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <unordered_map>
 
 #include "learner/data/data_set.h"
 #include "learner/model/parallel_for.h"
@@ -35,20 +36,43 @@ std::string imageValuesLine(const ImageBuffer& image) {
 }
 
 // Calls `generate(pair, slot)` for the pairs of each batch on the learner's
-// threads, then `write(pair, slot)` for them in order on this one. Stops
+// threads, then `write(pair, slot)` for them in order on this one. Pairs of
+// a batch with equal `key`s (when it is given) are generated once. Stops
 // after the batch in which a write to `out` failed: the caller reports it.
 template <typename Result, typename Generate, typename Write>
 void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
+               const std::function<std::string(std::size_t pair)>& key,
                const Generate& generate, const Write& write) {
   std::vector<Result> results;
+  std::vector<std::size_t> sameAs;
+  std::vector<std::size_t> distinct;
+  std::unordered_map<std::string, std::size_t> firstWithKey;
   for (std::size_t first = 0; first < pairs && out; first += kBatchPairs) {
     const std::size_t count = std::min(kBatchPairs, pairs - first);
     results.assign(count, Result{});
-    parallelFor(count, threads, [&](std::size_t i) {
-      generate(first + i, results[i]);
+    sameAs.resize(count);
+    distinct.clear();
+    firstWithKey.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+      sameAs[i] = key ? firstWithKey.try_emplace(key(first + i), i).first->second
+                      : i;
+      if (sameAs[i] == i) distinct.push_back(i);
+    }
+    parallelFor(distinct.size(), threads, [&](std::size_t d) {
+      generate(first + distinct[d], results[distinct[d]]);
     });
-    for (std::size_t i = 0; i < count; ++i) write(first + i, results[i]);
+    for (std::size_t i = 0; i < count; ++i) {
+      write(first + i, results[sameAs[i]]);
+    }
   }
+}
+
+// Equal sentences give equal images: a sentence's value count and stored
+// bytes tell it apart.
+std::string sentenceKey(const InstanceView& sentence) {
+  std::string key = std::to_string(sentence.size()) + ':';
+  key += sentence.bytes();
+  return key;
 }
 
 }  // namespace
@@ -68,8 +92,14 @@ void writeGeneratedImages(std::ostream& out, const Hypernetwork& learner,
     std::string line;
   };
   learner.prepareQueries();
+  std::function<std::string(std::size_t)> key;
+  if (!learner.literal) {
+    key = [&dataSet](std::size_t pair) {
+      return sentenceKey(dataSet.instances[2 * pair]);
+    };
+  }
   inBatches<Generated>(
-      out, (dataSet.instances.size() + 1) / 2, learner.threads,
+      out, (dataSet.instances.size() + 1) / 2, learner.threads, key,
       [&](std::size_t pair, Generated& generated) {
         generated.image.fill(-1);
         learner.generateImage(dataSet.instances[2 * pair].values(),
@@ -94,7 +124,7 @@ void writeGeneratedTexts(std::ostream& out, const Hypernetwork& learner,
                       static_cast<std::uint32_t>(learner.order2));
   }
   inBatches<std::vector<Hyperedge>>(
-      out, dataSet.instances.size() / 2, learner.threads,
+      out, dataSet.instances.size() / 2, learner.threads, {},
       [&](std::size_t pair, std::vector<Hyperedge>& fragments) {
         const ImageBuffer image = imageOf(dataSet.instances[2 * pair + 1]);
         if (generator) {
