@@ -3,26 +3,16 @@
 // linear searches, no index or cache) and without it must write the same
 // bytes everywhere.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
-#include <vector>
+
+#include "learner/driver/learner_folder_testing.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
+using hn::testing::LearnerFolder;
 
 // Everything one run leaves behind.
 struct RunRecord {
@@ -36,31 +26,20 @@ struct RunRecord {
 
 class Scenario {
  public:
-  explicit Scenario(unsigned seed) : random(seed) {
-    root = fs::temp_directory_path() /
-           ("hn_literal_test_" + std::to_string(std::random_device()()));
-    fs::create_directories(root);
-    write();
-  }
-  ~Scenario() { fs::remove_all(root); }
+  explicit Scenario(unsigned seed) : random(seed) { write(); }
 
   RunRecord run(const std::string& arguments) const {
-    const fs::path work = root / arguments;  // one folder per variant
-    fs::create_directories(work);
-    for (const char* name : {"configure.txt", "s.csv", "i.csv"}) {
-      fs::copy_file(root / name, work / name);
-    }
-    std::ostringstream command;
-    command << "cd '" << work.string() << "' && '" << HN_LEARNER_PATH
-            << "' --seed " << seed << ' ' << arguments << " > out 2> err";
-    const int status = std::system(command.str().c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-            readFile(work / "out"), readFile(work / "err"),
-            readFile(work / "result.txt"),
-            readFile(work / (direction == "0" ? "image.txt" : "text.txt"))};
+    const LearnerFolder folder;
+    folder.write("configure.txt", configure);
+    folder.write("s.csv", sentences);
+    folder.write("i.csv", images);
+    const hn::testing::ProgramResult result =
+        folder.run("--seed " + std::to_string(seed) + " " + arguments);
+    return {result.status, result.out, result.err, folder.read("result.txt"),
+            folder.read(direction == "0" ? "image.txt" : "text.txt")};
   }
 
-  std::string describe() const { return readFile(root / "configure.txt"); }
+  const std::string& describe() const { return configure; }
   unsigned threads() const { return threadCount; }
 
  private:
@@ -75,35 +54,41 @@ class Scenario {
     const char* updates[] = {"0.5", "0.1", "0", "-0.5"};
     threadCount = static_cast<unsigned>(pick(1, 2));
     seed = static_cast<unsigned>(pick(0, 1000));
-    std::ofstream(root / "configure.txt")
-        << direction << '\n'
-        << order << '\n'
-        << order2 << '\n'
-        << pick(1, 5) << '\n'
-        << updates[pick(0, 3)] << '\n'
-        << pick(0, 40) << "\ns.csv\ni.csv\ntext.txt\nimage.txt\n";
+    std::ostringstream script;
+    script << direction << '\n'
+           << order << '\n'
+           << order2 << '\n'
+           << pick(1, 5) << '\n'
+           << updates[pick(0, 3)] << '\n'
+           << pick(0, 40) << "\ns.csv\ni.csv\ntext.txt\nimage.txt\n";
+    configure = script.str();
 
     // Few words and few image values, so that windows repeat, hyperedges
     // collide and vote sums tie; -1 words are wildcards.
-    std::ofstream sentences(root / "s.csv");
-    std::ofstream images(root / "i.csv");
+    std::ostringstream sentenceLines;
+    std::ostringstream imageLines;
     const int pairs = pick(1, 12);
     const int imageLength = pick(1, 30);
     for (int pair = 0; pair < pairs; ++pair) {
       const int words = pick(0, 8);
       for (int w = 0; w < words; ++w) {
-        sentences << (w > 0 ? "," : "") << (pick(0, 12) == 0 ? -1 : pick(0, 5));
+        sentenceLines << (w > 0 ? "," : "")
+                      << (pick(0, 12) == 0 ? -1 : pick(0, 5));
       }
-      sentences << '\n';
+      sentenceLines << '\n';
       for (int p = 0; p < imageLength; ++p) {
-        images << (p > 0 ? "," : "") << pick(0, pick(0, 3));
+        imageLines << (p > 0 ? "," : "") << pick(0, pick(0, 3));
       }
-      images << '\n';
+      imageLines << '\n';
     }
+    sentences = sentenceLines.str();
+    images = imageLines.str();
   }
 
   std::mt19937 random;
-  fs::path root;
+  std::string configure;
+  std::string sentences;
+  std::string images;
   std::string direction;
   unsigned threadCount = 1;
   unsigned seed = 0;
