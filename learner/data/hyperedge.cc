@@ -1,6 +1,7 @@
 #include "learner/data/hyperedge.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -108,6 +109,26 @@ std::ostream& writeVertices(std::ostream& out, const Hyperedge& hyperedge) {
     out << hyperedge.vertices[i];
   }
   return out << ')';
+}
+
+void appendText(std::string& text, const Hyperedge& hyperedge) {
+  char digits[32];
+  text += "{(";
+  for (std::uint32_t i = 0; i < hyperedge.vertexCount; ++i) {
+    if (i > 0) text += ',';
+    text.append(digits,
+                std::to_chars(digits, digits + sizeof digits,
+                              hyperedge.vertices[i])
+                    .ptr);
+  }
+  text += "):";
+  // General format with precision 6 is printf's %.6g, which is what a
+  // stream in its default state writes.
+  text.append(digits, std::to_chars(digits, digits + sizeof digits,
+                                    hyperedge.weight,
+                                    std::chars_format::general, 6)
+                          .ptr);
+  text += '}';
 }
 
 std::ostream& operator<<(std::ostream& out, const Hyperedge& hyperedge) {

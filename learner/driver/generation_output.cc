@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <future>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "learner/data/data_set.h"
@@ -35,35 +37,65 @@ std::string imageValuesLine(const ImageBuffer& image) {
   return line;
 }
 
-// Calls `generate(pair, slot)` for the pairs of each batch on the learner's
-// threads, then `write(pair, slot)` for them in order on this one. Pairs of
-// a batch with equal `key`s (when it is given) are generated once. Stops
-// after the batch in which a write to `out` failed: the caller reports it.
+// A batch of pairs and what was generated for them.
+template <typename Result>
+struct Batch {
+  std::size_t first = 0;
+  std::vector<Result> results;
+  // Per pair of the batch, the pair whose result it shares.
+  std::vector<std::size_t> sameAs;
+};
+
+// Calls `generate(pair, slot)` for the pairs of a batch on `threads`
+// threads; pairs with equal `key`s (when it is given) are generated once.
+template <typename Result, typename Generate>
+void generateBatch(Batch<Result>& batch, std::size_t count, unsigned threads,
+                   const std::function<std::string(std::size_t pair)>& key,
+                   const Generate& generate) {
+  batch.results.assign(count, Result{});
+  batch.sameAs.resize(count);
+  std::vector<std::size_t> distinct;
+  std::unordered_map<std::string, std::size_t> firstWithKey;
+  for (std::size_t i = 0; i < count; ++i) {
+    batch.sameAs[i] =
+        key ? firstWithKey.try_emplace(key(batch.first + i), i).first->second
+            : i;
+    if (batch.sameAs[i] == i) distinct.push_back(i);
+  }
+  parallelFor(distinct.size(), threads, [&](std::size_t d) {
+    generate(batch.first + distinct[d], batch.results[distinct[d]]);
+  });
+}
+
+// Generates the pairs a batch at a time and calls `write(pair, slot)` for
+// them in order on this thread, while the next batch is being generated on
+// the others. Stops after the batch in which a write to `out` failed: the
+// caller reports it.
 template <typename Result, typename Generate, typename Write>
 void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
                const std::function<std::string(std::size_t pair)>& key,
                const Generate& generate, const Write& write) {
-  std::vector<Result> results;
-  std::vector<std::size_t> sameAs;
-  std::vector<std::size_t> distinct;
-  std::unordered_map<std::string, std::size_t> firstWithKey;
-  for (std::size_t first = 0; first < pairs && out; first += kBatchPairs) {
-    const std::size_t count = std::min(kBatchPairs, pairs - first);
-    results.assign(count, Result{});
-    sameAs.resize(count);
-    distinct.clear();
-    firstWithKey.clear();
-    for (std::size_t i = 0; i < count; ++i) {
-      sameAs[i] = key ? firstWithKey.try_emplace(key(first + i), i).first->second
-                      : i;
-      if (sameAs[i] == i) distinct.push_back(i);
+  Batch<Result> batches[2];
+  const auto countFrom = [pairs](std::size_t first) {
+    return std::min(kBatchPairs, pairs - first);
+  };
+  if (pairs > 0) generateBatch(batches[0], countFrom(0), threads, key, generate);
+  for (std::size_t first = 0, slot = 0; first < pairs && out;
+       first += kBatchPairs, slot ^= 1) {
+    const std::size_t next = first + kBatchPairs;
+    std::future<void> nextBatch;
+    if (next < pairs) {
+      batches[slot ^ 1].first = next;
+      nextBatch = std::async(std::launch::async, [&, next, slot] {
+        generateBatch(batches[slot ^ 1], countFrom(next), threads, key,
+                      generate);
+      });
     }
-    parallelFor(distinct.size(), threads, [&](std::size_t d) {
-      generate(first + distinct[d], results[distinct[d]]);
-    });
-    for (std::size_t i = 0; i < count; ++i) {
-      write(first + i, results[sameAs[i]]);
+    const Batch<Result>& batch = batches[slot];
+    for (std::size_t i = 0; i < batch.sameAs.size(); ++i) {
+      write(first + i, batch.results[batch.sameAs[i]]);
     }
+    if (nextBatch.valid()) nextBatch.get();
   }
 }
 
@@ -123,22 +155,36 @@ void writeGeneratedTexts(std::ostream& out, const Hypernetwork& learner,
                       static_cast<std::uint32_t>(learner.order),
                       static_cast<std::uint32_t>(learner.order2));
   }
-  inBatches<std::vector<Hyperedge>>(
+  struct Generated {
+    std::vector<Hyperedge> fragments;
+    // Their lines, each ended by a line feed.
+    std::string text;
+  };
+  inBatches<Generated>(
       out, dataSet.instances.size() / 2, learner.threads, {},
-      [&](std::size_t pair, std::vector<Hyperedge>& fragments) {
+      [&](std::size_t pair, Generated& generated) {
         const ImageBuffer image = imageOf(dataSet.instances[2 * pair + 1]);
         if (generator) {
-          generator->generate(image, fragments);
+          generator->generate(image, generated.fragments);
         } else {
-          learner.generateText(image, fragments);
+          learner.generateText(image, generated.fragments);
+        }
+        for (const Hyperedge& fragment : generated.fragments) {
+          appendText(generated.text, fragment);
+          generated.text += '\n';
         }
       },
-      [&](std::size_t pair, const std::vector<Hyperedge>& fragments) {
+      [&](std::size_t pair, const Generated& generated) {
         writeHeader(out, pair);
-        for (const Hyperedge& fragment : fragments) {
-          out << fragment << '\n' << std::flush;
+        const std::string_view text = generated.text;
+        for (std::size_t start = 0; start < text.size();) {
+          const std::size_t end = text.find('\n', start) + 1;
+          out.write(text.data() + start,
+                    static_cast<std::streamsize>(end - start));
+          out.flush();
+          start = end;
         }
-        if (written) written(pair, fragments);
+        if (written) written(pair, generated.fragments);
       });
 }
 

@@ -1,6 +1,9 @@
 #include "learner/model/agreement_index.h"
 
 #include <algorithm>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
 #include <utility>
 
 #include "learner/data/hyperedge.h"
@@ -9,6 +12,8 @@ namespace hn {
 namespace {
 
 constexpr std::size_t kPositions = kImageSize;
+// Memory for sums kept for reuse by `sumOnReference`.
+constexpr std::size_t kOnReferenceBudget = std::size_t{64} << 20;
 constexpr std::size_t kPairCount = kPositions * (kPositions - 1) / 2;
 
 struct Slot {
@@ -142,13 +147,17 @@ AgreementIndex::AgreementIndex(std::span<const std::int32_t> vertices,
   }
 
   if (!spreads.empty()) {
-    std::sort(spreadPairs.begin(), spreadPairs.end());
+    // A counting sort by pair number: one pass to count, one to place.
     pairStart.assign(kPairCount + 1, 0);
-    for (const auto& [pair, spread] : spreadPairs) {
-      ++pairStart[pair + 1];
-      pairSpreads.push_back(spread);
-    }
+    for (const auto& [pair, spread] : spreadPairs) ++pairStart[pair + 1];
     for (std::size_t p = 0; p < kPairCount; ++p) pairStart[p + 1] += pairStart[p];
+    pairSpreads.resize(spreadPairs.size());
+    for (const auto& [pair, spread] : spreadPairs) {
+      pairSpreads[pairStart[pair]++] = spread;
+    }
+    // Each start advanced to the next pair's start: move them back.
+    for (std::size_t p = kPairCount; p > 0; --p) pairStart[p] = pairStart[p - 1];
+    pairStart[0] = 0;
   }
 
   std::sort(offVertices.begin(), offVertices.end());
@@ -216,14 +225,42 @@ bool AgreementIndex::trySumAgreeing(const ImageBuffer& image,
   }
   if (cost > budget) return false;
 
-  weight = baseWeight;
-  count = baseCount;
   for (const std::uint32_t p : differing) space.differs[p] = 1;
-  subtractTouched(differing, weight, count);
-  addBackSpread(differing, weight, count);
+  sumOnReference(differing, weight, count);
   addDeviants(image, differing, weight, count);
   for (const std::uint32_t p : differing) space.differs[p] = 0;
   return true;
+}
+
+// What the hyperedges on the reference add up to depends only on where the
+// image differs from it, and images often differ in the same places (the
+// same shape in another colour): those sums are kept for reuse, up to a
+// bound on their memory.
+void AgreementIndex::sumOnReference(const std::vector<std::uint32_t>& differing,
+                                    std::vector<double>& weight,
+                                    std::vector<std::int64_t>& count) const {
+  const std::string key(reinterpret_cast<const char*>(differing.data()),
+                        differing.size() * sizeof differing.front());
+  {
+    const std::shared_lock lock(onReferenceMutex);
+    if (const auto known = onReferenceSums.find(key);
+        known != onReferenceSums.end()) {
+      weight = known->second.weight;
+      count = known->second.count;
+      return;
+    }
+  }
+  weight = baseWeight;
+  count = baseCount;
+  subtractTouched(differing, weight, count);
+  addBackSpread(differing, weight, count);
+  const std::size_t bytes =
+      key.size() + weight.size() * (sizeof(double) + sizeof(std::int64_t));
+  const std::unique_lock lock(onReferenceMutex);
+  if (onReferenceBytes + bytes > kOnReferenceBudget) return;
+  if (onReferenceSums.try_emplace(key, PartSums{weight, count}).second) {
+    onReferenceBytes += bytes;
+  }
 }
 
 // Hyperedges on the reference that hold a differing position disagree.

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <shared_mutex>
 #include <span>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -69,6 +71,9 @@ class AgreementIndex {
                        std::size_t count);
   void differingPositions(const ImageBuffer& image,
                           std::vector<std::uint32_t>& positions) const;
+  void sumOnReference(const std::vector<std::uint32_t>& differing,
+                      std::vector<double>& weight,
+                      std::vector<std::int64_t>& count) const;
   void subtractTouched(const std::vector<std::uint32_t>& differing,
                        std::vector<double>& weight,
                        std::vector<std::int64_t>& count) const;
@@ -106,6 +111,16 @@ class AgreementIndex {
   std::unordered_map<std::int32_t, std::pair<std::uint32_t, std::uint32_t>>
       deviantsOfVertex;
   std::vector<std::uint32_t> deviantList;
+
+  // Sums on the reference by the positions where an image differs from it
+  // (their bytes), shared by the threads generating at once.
+  struct PartSums {
+    std::vector<double> weight;
+    std::vector<std::int64_t> count;
+  };
+  mutable std::shared_mutex onReferenceMutex;
+  mutable std::unordered_map<std::string, PartSums> onReferenceSums;
+  mutable std::size_t onReferenceBytes = 0;
 };
 
 }  // namespace hn

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -112,6 +114,34 @@ TEST(HyperedgePrinting, BracesVerticesColonWeight) {
   std::ostringstream vertices;
   hn::writeVertices(vertices, edge({1, 2}, 9));
   EXPECT_EQ("(1,2)", vertices.str());
+}
+
+// The fast text of generation must be byte for byte the stream's.
+TEST(HyperedgePrinting, AppendedTextEqualsTheStreamsForAnyWeight) {
+  std::mt19937_64 random(5);
+  std::vector<double> weights = {0.0,     -0.0,   1.0,     -1.0,   0.5,
+                                 1e-05,   1e-5 / 3, 123456.0, 1234567.0, 0.1,
+                                 1e300,   -2.5e-300, 4.9e-324};
+  weights.push_back(std::numeric_limits<double>::infinity());
+  weights.push_back(-std::numeric_limits<double>::infinity());
+  weights.push_back(std::numeric_limits<double>::quiet_NaN());
+  weights.push_back(-std::numeric_limits<double>::quiet_NaN());
+  for (int i = 0; i < 2000; ++i) {
+    // Any bit pattern, and sums of halves and tenths as training makes.
+    const std::uint64_t bits = random();
+    double weight;
+    std::memcpy(&weight, &bits, sizeof weight);
+    weights.push_back(weight);
+    weights.push_back(static_cast<double>(random() % 100000) * 0.5);
+    weights.push_back(static_cast<double>(random() % 1000) * 0.1 + 0.1);
+  }
+  for (const double weight : weights) {
+    const hn::Hyperedge hyperedge =
+        edge({-2147483647 - 1, 0, 2147483647, -7}, weight);
+    std::string appended;
+    hn::appendText(appended, hyperedge);
+    EXPECT_EQ(text(hyperedge), appended) << weight;
+  }
 }
 
 }  // namespace
