@@ -93,6 +93,26 @@ void PrefixVoteIndex::matchingGroups(std::span<const std::int32_t> window,
   }
 }
 
+std::vector<PrefixVoteIndex::SentenceGroup> PrefixVoteIndex::sentenceGroups(
+    std::span<const std::int32_t> sentence) const {
+  std::vector<SentenceGroup> found;
+  std::unordered_map<std::uint32_t, std::size_t> foundAt;
+  std::vector<std::uint32_t> matching;
+  for (std::size_t window = 0; window + prefixLength_ <= sentence.size();
+       ++window) {
+    matching.clear();
+    matchingGroups(sentence.subspan(window, prefixLength_), matching);
+    for (const std::uint32_t group : matching) {
+      const auto [entry, added] = foundAt.try_emplace(group, found.size());
+      if (added) {
+        found.push_back({group, static_cast<std::uint32_t>(window), 0});
+      }
+      ++found[entry->second].windows;
+    }
+  }
+  return found;
+}
+
 const std::vector<PrefixVoteIndex::Vote>& PrefixVoteIndex::votes(
     std::uint32_t group) const {
   return groups[group].votes;

@@ -65,6 +65,19 @@ class PrefixVoteIndex {
   // Queries from several threads need it called first.
   void refresh();
 
+  // A group that some windows of a sentence match.
+  struct SentenceGroup {
+    std::uint32_t group;
+    // The first window (counted from 0) that matches it, and how many do.
+    std::uint32_t firstWindow;
+    std::uint32_t windows;
+  };
+  // The groups that the windows of `sentence` (its runs of `prefixLength`
+  // consecutive values) match, in order of their first window. A sentence
+  // that repeats its windows gives each group once, with its count.
+  std::vector<SentenceGroup> sentenceGroups(
+      std::span<const std::int32_t> sentence) const;
+
   // Appends the numbers of the groups whose prefix matches `window`, -1 on
   // either side matching anything, in no particular order.
   void matchingGroups(std::span<const std::int32_t> window,

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -123,7 +124,12 @@ std::uint32_t Hypernetwork::countDifferences(const std::int32_t* a,
 bool Hypernetwork::generatesImageRight(std::size_t pair) const {
   const std::vector<std::int32_t> sentence = instance(2 * pair).values();
   PrefixVoteIndex* index = literal ? nullptr : exactVoteIndex(sentence);
-  if (index == nullptr) {
+  std::optional<GeneratedImageCheck> check;
+  // Each position consults every group of the sentence's windows; with
+  // many of them, generating the whole image costs less.
+  constexpr std::size_t kMostGroupsToCheck = 64;
+  if (index != nullptr) check.emplace(*index, sentence);
+  if (!check || check->groupCount() > kMostGroupsToCheck) {
     ImageBuffer generated;
     generated.fill(-1);
     generateImage(sentence, generated);
@@ -136,11 +142,10 @@ bool Hypernetwork::generatesImageRight(std::size_t pair) const {
   }
   std::uint16_t& hint = firstWrongPosition[pair];
   const ImageBuffer reference = referenceImage(pair);
-  GeneratedImageCheck check(*index, sentence);
-  if (check.generatedAt(hint) != reference[hint]) return false;
+  if (check->generatedAt(hint) != reference[hint]) return false;
   for (std::uint16_t position = 0; position < kImageSize; ++position) {
     if (position != hint &&
-        check.generatedAt(position) != reference[position]) {
+        check->generatedAt(position) != reference[position]) {
       hint = position;
       return false;
     }

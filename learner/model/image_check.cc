@@ -6,30 +6,24 @@ namespace hn {
 
 GeneratedImageCheck::GeneratedImageCheck(PrefixVoteIndex& index,
                                          std::span<const std::int32_t> sentence)
-    : index(index) {
-  const std::size_t n = index.prefixLength();
-  for (std::size_t window = 0; window + n <= sentence.size(); ++window) {
-    windowGroups.emplace_back();
-    index.matchingGroups(sentence.subspan(window, n), windowGroups.back());
-  }
-}
+    : index(index), sentence(sentence), groups(index.sentenceGroups(sentence)) {}
 
 std::int32_t GeneratedImageCheck::generatedAt(std::int32_t position) {
   candidates.clear();
-  for (std::uint32_t window = 0; window < windowGroups.size(); ++window) {
-    for (const std::uint32_t group : windowGroups[window]) {
-      const std::vector<PrefixVoteIndex::Vote>& votes = index.votes(group);
-      for (std::uint32_t i = index.firstVoteAt(group, position);
-           i != PrefixVoteIndex::kNoVote; i = votes[i].nextAtPosition) {
-        const PrefixVoteIndex::Vote& vote = votes[i];
-        const auto known = std::find_if(
-            candidates.begin(), candidates.end(),
-            [&vote](const Candidate& c) { return c.vertex == vote.vertex; });
-        if (known != candidates.end()) {
-          known->sum += vote.sum;
-        } else {
-          candidates.push_back({vote.vertex, window, vote.sum});
-        }
+  // Groups in order of their first window, as in `WindowVotes`.
+  for (const PrefixVoteIndex::SentenceGroup& group : groups) {
+    const std::vector<PrefixVoteIndex::Vote>& votes = index.votes(group.group);
+    const double times = group.windows;
+    for (std::uint32_t i = index.firstVoteAt(group.group, position);
+         i != PrefixVoteIndex::kNoVote; i = votes[i].nextAtPosition) {
+      const PrefixVoteIndex::Vote& vote = votes[i];
+      const auto known = std::find_if(
+          candidates.begin(), candidates.end(),
+          [&vote](const Candidate& c) { return c.vertex == vote.vertex; });
+      if (known != candidates.end()) {
+        known->sum += times * vote.sum;
+      } else {
+        candidates.push_back({vote.vertex, group.firstWindow, times * vote.sum});
       }
     }
   }
@@ -49,9 +43,13 @@ std::int32_t GeneratedImageCheck::generatedAt(std::int32_t position) {
 // holding each vertex, then by slot.
 bool GeneratedImageCheck::votedBefore(const Candidate& a, const Candidate& b) {
   if (a.firstWindow != b.firstWindow) return a.firstWindow < b.firstWindow;
-  const std::vector<std::uint32_t>& groups = windowGroups[a.firstWindow];
-  const PrefixVoteIndex::Holder holderA = index.firstHolder(groups, a.vertex);
-  const PrefixVoteIndex::Holder holderB = index.firstHolder(groups, b.vertex);
+  windowGroups.clear();
+  index.matchingGroups(
+      sentence.subspan(a.firstWindow, index.prefixLength()), windowGroups);
+  const PrefixVoteIndex::Holder holderA =
+      index.firstHolder(windowGroups, a.vertex);
+  const PrefixVoteIndex::Holder holderB =
+      index.firstHolder(windowGroups, b.vertex);
   if (holderA.hyperedge != holderB.hyperedge) {
     return ranksBefore(*holderA.hyperedge, *holderB.hyperedge);
   }

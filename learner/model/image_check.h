@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -23,6 +24,10 @@ class GeneratedImageCheck {
   // vertex voted for at that position, or -1 when none was.
   std::int32_t generatedAt(std::int32_t position);
 
+  // How many groups of hyperedges each position consults: a sentence of
+  // many distinct windows is cheaper to generate whole.
+  std::size_t groupCount() const { return groups.size(); }
+
  private:
   struct Candidate {
     std::int32_t vertex;
@@ -32,9 +37,10 @@ class GeneratedImageCheck {
   bool votedBefore(const Candidate& a, const Candidate& b);
 
   PrefixVoteIndex& index;
-  // Per window of the sentence, the groups whose prefix matches it.
-  std::vector<std::vector<std::uint32_t>> windowGroups;
+  std::span<const std::int32_t> sentence;
+  std::vector<PrefixVoteIndex::SentenceGroup> groups;
   std::vector<Candidate> candidates;
+  std::vector<std::uint32_t> windowGroups;
 };
 
 }  // namespace hn

@@ -52,9 +52,9 @@ WindowVotes::WindowVotes(PrefixVoteIndex& index,
                          std::span<const std::int32_t> sentence)
     : index(index), sentence(sentence) {
   scratch().begin(index.vertexIdCount());
-  const std::size_t n = index.prefixLength();
-  for (std::size_t window = 0; window + n <= sentence.size(); ++window) {
-    addWindow(window);
+  for (const PrefixVoteIndex::SentenceGroup& group :
+       index.sentenceGroups(sentence)) {
+    addGroup(group);
   }
 }
 
@@ -62,23 +62,23 @@ std::span<const std::int32_t> WindowVotes::windowAt(std::size_t window) const {
   return sentence.subspan(window, index.prefixLength());
 }
 
-void WindowVotes::addWindow(std::size_t window) {
+// A group matched by k windows votes k times: its sums times k, exact as
+// every sum is. Groups come in order of their first window, so a vertex's
+// first group gives its first window.
+void WindowVotes::addGroup(const PrefixVoteIndex::SentenceGroup& group) {
   Scratch& tables = scratch();
-  groups.clear();
-  index.matchingGroups(windowAt(window), groups);
-  for (const std::uint32_t group : groups) {
-    for (const PrefixVoteIndex::Vote& vote : index.votes(group)) {
-      const std::uint32_t id = vote.vertexId;
-      if (tables.stamp[id] == tables.current) {
-        tables.sum[id] += vote.sum;
-        continue;
-      }
-      tables.stamp[id] = tables.current;
-      tables.sum[id] = vote.sum;
-      tables.firstWindow[id] = static_cast<std::uint32_t>(window);
-      tables.candidates.push_back(
-          {vote.vertex, id, imageVertexPosition(vote.vertex)});
+  const double times = group.windows;
+  for (const PrefixVoteIndex::Vote& vote : index.votes(group.group)) {
+    const std::uint32_t id = vote.vertexId;
+    if (tables.stamp[id] == tables.current) {
+      tables.sum[id] += times * vote.sum;
+      continue;
     }
+    tables.stamp[id] = tables.current;
+    tables.sum[id] = times * vote.sum;
+    tables.firstWindow[id] = group.firstWindow;
+    tables.candidates.push_back(
+        {vote.vertex, id, imageVertexPosition(vote.vertex)});
   }
 }
 

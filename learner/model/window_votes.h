@@ -31,7 +31,7 @@ class WindowVotes {
   std::vector<std::int32_t> rankedBestPerPosition();
 
  private:
-  void addWindow(std::size_t window);
+  void addGroup(const PrefixVoteIndex::SentenceGroup& group);
   std::span<const std::int32_t> windowAt(std::size_t window) const;
   // The candidates that survive per position, as indexes.
   const std::vector<std::uint32_t>& survivors();

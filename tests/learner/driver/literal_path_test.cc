@@ -69,8 +69,10 @@ class Scenario {
     std::ostringstream imageLines;
     const int pairs = pick(1, 12);
     const int imageLength = pick(1, 30);
+    // Now and then long sentences, whose windows repeat many times.
+    const int mostWords = pick(0, 5) == 0 ? 300 : 8;
     for (int pair = 0; pair < pairs; ++pair) {
-      const int words = pick(0, 8);
+      const int words = pick(0, mostWords);
       for (int w = 0; w < words; ++w) {
         sentenceLines << (w > 0 ? "," : "")
                       << (pick(0, 12) == 0 ? -1 : pick(0, 5));
