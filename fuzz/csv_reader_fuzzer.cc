@@ -10,6 +10,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
@@ -38,7 +39,11 @@ Reading readWithProject(const std::string& sentences, const std::string& images,
   std::streambuf* const standardError = std::cerr.rdbuf(messages.rdbuf());
   data.readPairs(sentenceStream, imageStream, "s.csv", "i.csv");
   std::cerr.rdbuf(standardError);
-  return {data.instances, messages.str(), data.loaded};
+  Instances instances;
+  for (std::size_t i = 0; i < data.instances.size(); ++i) {
+    instances.push_back(data.instances[i].values());
+  }
+  return {std::move(instances), messages.str(), data.loaded};
 }
 
 std::string withoutFinalReturn(std::string line) {

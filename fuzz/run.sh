@@ -7,6 +7,9 @@
 # exits 0.
 #
 #   fuzz/run.sh [SECONDS] [TARGET...]
+#
+# HN_FUZZ_RUNS=N also ends each target after N executions, whichever comes
+# first; HN_FUZZ_BUILD names another build folder.
 set -euo pipefail
 
 seconds="${1:-30}"
@@ -44,6 +47,7 @@ for target in "${targets[@]}"; do
   echo "fuzz: $target for ${seconds} s"
   set +e
   "$build/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
+    ${HN_FUZZ_RUNS:+-runs="$HN_FUZZ_RUNS"} \
     -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$build/findings/$target-" \
     "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1

@@ -62,42 +62,66 @@ std::vector<std::size_t> faultLinesByModel(const hn::RunScriptEntries& entries) 
   return lines;
 }
 
-// A seed is one to many decimal digits, nothing else, at most 2^32 - 1.
-std::optional<unsigned> seedByModel(const std::string& text) {
+// A number is one to many decimal digits, nothing else, at most `maximum`.
+std::optional<unsigned> numberByModel(const std::string& text,
+                                      unsigned long long maximum) {
   if (text.empty()) return std::nullopt;
   for (const char c : text) {
     if (c < '0' || c > '9') return std::nullopt;
   }
   errno = 0;
   const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
-  if (errno == ERANGE || value > std::numeric_limits<unsigned>::max()) {
-    return std::nullopt;
-  }
+  if (errno == ERANGE || value > maximum) return std::nullopt;
   return static_cast<unsigned>(value);
 }
 
+// The options as the usage text gives them: --help (-h), --seed N (0 to
+// 2^32 - 1), --threads N (1 to 1024), --literal, --quiet, --save-model FILE
+// and --load-model FILE (a name that is not empty; not both); a later
+// option of the same kind wins.
 void checkCommandLine(const std::vector<std::string>& arguments) {
   std::string error;
   const std::optional<hn::CommandLine> parsed =
       hn::parseCommandLine(arguments, error);
 
+  hn::CommandLine model;
   bool accepted = true;
-  bool help = false;
-  std::optional<unsigned> seed;
   for (std::size_t i = 0; i < arguments.size() && accepted; ++i) {
-    if (arguments[i] == "--help" || arguments[i] == "-h") {
-      help = true;
-    } else if (arguments[i] == "--seed" && i + 1 < arguments.size()) {
-      seed = seedByModel(arguments[++i]);
-      accepted = seed.has_value();
+    const std::string& argument = arguments[i];
+    const bool hasNext = i + 1 < arguments.size();
+    if (argument == "--help" || argument == "-h") {
+      model.help = true;
+    } else if (argument == "--literal") {
+      model.literal = true;
+    } else if (argument == "--quiet") {
+      model.quiet = true;
+    } else if (argument == "--seed" && hasNext) {
+      model.seed =
+          numberByModel(arguments[++i], std::numeric_limits<unsigned>::max());
+      accepted = model.seed.has_value();
+    } else if (argument == "--threads" && hasNext) {
+      const std::optional<unsigned> threads = numberByModel(arguments[++i], 1024);
+      accepted = threads.has_value() && *threads >= 1;
+      if (accepted) model.threads = *threads;
+    } else if ((argument == "--save-model" || argument == "--load-model") &&
+               hasNext && !arguments[i + 1].empty()) {
+      (argument == "--save-model" ? model.saveModel : model.loadModel) =
+          arguments[++i];
     } else {
       accepted = false;
     }
   }
+  if (model.saveModel && model.loadModel) accepted = false;
+
   HN_FUZZ_CHECK(parsed.has_value() == accepted);
   if (parsed) {
-    HN_FUZZ_CHECK(parsed->help == help);
-    HN_FUZZ_CHECK(parsed->seed == seed);
+    HN_FUZZ_CHECK(parsed->help == model.help);
+    HN_FUZZ_CHECK(parsed->seed == model.seed);
+    HN_FUZZ_CHECK(parsed->threads == model.threads);
+    HN_FUZZ_CHECK(parsed->literal == model.literal);
+    HN_FUZZ_CHECK(parsed->quiet == model.quiet);
+    HN_FUZZ_CHECK(parsed->saveModel == model.saveModel);
+    HN_FUZZ_CHECK(parsed->loadModel == model.loadModel);
   } else {
     HN_FUZZ_CHECK(!error.empty());
   }
@@ -134,19 +158,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                   0) == 0);
   }
 
-  // The command line: the rest of the input, as up to eight arguments.
+  // The command line: the rest of the input, as up to eight arguments,
+  // each an option name or free text.
+  static const char* const kOptions[] = {
+      "--seed",       "--help",       "--threads", "--literal",
+      "--save-model", "--load-model", "--quiet",   "-h"};
+  constexpr int kOptionCount = sizeof kOptions / sizeof kOptions[0];
   std::vector<std::string> arguments;
   while (provider.remaining_bytes() > 0 && arguments.size() < 8) {
-    switch (provider.ConsumeIntegralInRange<int>(0, 4)) {
-      case 0:
-        arguments.push_back("--seed");
-        break;
-      case 1:
-        arguments.push_back("--help");
-        break;
-      default:
-        arguments.push_back(provider.ConsumeRandomLengthString(24));
-        break;
+    const int pick = provider.ConsumeIntegralInRange<int>(0, 2 * kOptionCount);
+    if (pick < kOptionCount) {
+      arguments.emplace_back(kOptions[pick]);
+    } else {
+      arguments.push_back(provider.ConsumeRandomLengthString(24));
     }
   }
   checkCommandLine(arguments);

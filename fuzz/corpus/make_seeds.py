@@ -57,17 +57,20 @@ csv("many_lines", "1,2\n" * 200, "3,4\n" * 199)
 
 
 # run_script_fuzzer: CR at the end (byte & 1), the script, then arguments:
-# a byte picks --seed (0), --help (1) or a string (other) from the front.
+# a byte (% 17) picks an option by its index in OPTIONS, or (8 or more) a
+# string from the front.
+OPTIONS = ["--seed", "--help", "--threads", "--literal", "--save-model",
+           "--load-model", "--quiet", "-h"]
+
+
 def script(name, lines, arguments=(), final_return=0):
     head = text("\n".join(lines) + "\n")
     picks = []
     for argument in arguments:
-        if argument == "--seed":
-            picks.append(0)
-        elif argument == "--help":
-            picks.append(1)
+        if argument in OPTIONS:
+            picks.append(OPTIONS.index(argument))
         else:
-            picks.append(2)
+            picks.append(8)
             head += text(argument)
     write("run_script_fuzzer", name, head + tail(final_return, *picks))
 
@@ -86,6 +89,10 @@ script("non_finite", ["0", "2", "1", "2", "inf", "4", "s", "i", "o", "p"],
 script("nan_and_blanks", ["", "  \t 3 words", "", "2", "nan", "\v30", "a"],
        ["-h", "--seed"])
 script("short", ["1", "3"], ["--seed", "0007"])
+script("model_options", readme, ["--save-model", "m.model", "--threads", "2",
+                                 "--quiet", "--literal"])
+script("both_models", readme, ["--load-model", "m", "--save-model", "n",
+                               "--threads", "1025"])
 
 
 # assembler_fuzzer, from the end: value count (byte % 6 + 1), four bytes

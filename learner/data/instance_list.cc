@@ -9,8 +9,13 @@ namespace hn {
 namespace {
 
 // Large enough that block headers do not count, small enough that the last
-// block's unused tail does not either.
+// block's unused tail does not either. The first blocks are smaller, each
+// twice the one before, so that a small data set (a test, a fuzz input)
+// does not take 16 MiB.
 constexpr std::size_t kBlockBytes = std::size_t{1} << 24;
+constexpr std::size_t kFirstBlockBytes = std::size_t{1} << 16;
+constexpr std::size_t kDoublings = 8;  // kFirstBlockBytes << 8 == kBlockBytes
+static_assert((kFirstBlockBytes << kDoublings) == kBlockBytes);
 
 std::uint8_t narrowestWidth(std::span<const std::int32_t> values) {
   const auto [low, high] = std::minmax_element(values.begin(), values.end());
@@ -122,7 +127,8 @@ InstanceView InstanceList::operator[](std::size_t index) const {
 std::byte* InstanceList::reserve(std::size_t bytes) {
   usedBytes += bytes;
   if (bytes > blockFree) {
-    const std::size_t size = std::max(kBlockBytes, bytes);
+    const std::size_t size = std::max(
+        kFirstBlockBytes << std::min(blocks.size(), kDoublings), bytes);
     blocks.push_back(std::make_unique_for_overwrite<std::byte[]>(size));
     blockNext = blocks.back().get();
     blockFree = size;

@@ -228,6 +228,25 @@ TEST(BimodalCSVReader, AReadErrorKeepsNoPairOfTheReadingAndIsNotLoaded) {
   }
 }
 
+TEST(BimodalCSVReader, AReadErrorOfOneSideAloneKeepsNothingAndIsNotLoaded) {
+  FailingBuffer failingImages("4\n5\n");
+  std::istream images(&failingImages);
+  BimodalCSVFileWrapper data;
+  testing::internal::CaptureStderr();
+  data.readImagesAlone(images, "i.csv");
+  EXPECT_EQ("i.csv:3: read error, reading stopped; no image is used\n",
+            testing::internal::GetCapturedStderr());
+  EXPECT_EQ(Instances{}, data.instances);
+  EXPECT_FALSE(data.loaded);
+
+  FailingBuffer failingSentences("1,2\n3,4\n");
+  std::istream sentences(&failingSentences);
+  BimodalCSVFileWrapper alone;
+  alone.readSentencesAlone(sentences);
+  EXPECT_EQ(Instances{}, alone.instances);
+  EXPECT_FALSE(alone.loaded);
+}
+
 TEST(BimodalCSVReader, TheWildcardSentenceValueIsNamedOncePerFile) {
   const ReadResult result =
       read("1,2\n-1\n3,-1,4\n5\n-1,-1\n", "1\n2\n3\n4\n5\n", 2);

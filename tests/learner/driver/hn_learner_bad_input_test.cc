@@ -131,6 +131,50 @@ TEST(LearnerSameFile, TheUnselectedOutputMayNameAnInput) {
   EXPECT_EQ("1,2,3\n4,5,6\n", folder.read("s.csv"));
 }
 
+TEST(LearnerSameFile, AModelFileNamingAnInputOrOutputIsRefused) {
+  const struct {
+    std::string arguments;
+    std::string message;
+  } cases[] = {
+      {"--save-model s.csv",
+       "the model file \"s.csv\" of --save-model is the same file as the "
+       "sentence file \"s.csv\" on line 7 of configure.txt; nothing was "
+       "trained or written"},
+      {"--save-model text.txt",
+       "the output file \"text.txt\" on line 9 of configure.txt is the same "
+       "file as the model file \"text.txt\" of --save-model; nothing was "
+       "trained or written"},
+      {"--load-model m.model",
+       "the output file \"m.model\" on line 9 of configure.txt is the same "
+       "file as the model file \"m.model\" of --load-model; nothing was "
+       "written"},
+      {"--load-model other.model",
+       "the output file \"m.model\" on line 9 of configure.txt is the same "
+       "file as the run script \"configure.txt\" itself; nothing was "
+       "written"},
+  };
+  for (const auto& c : cases) {
+    LearnerFolder folder;
+    const bool saving = c.arguments.rfind("--save-model", 0) == 0;
+    // Saving runs write text.txt; loading runs write m.model (line 9).
+    writeData(folder, saving ? std::map<int, std::string>{}
+                             : std::map<int, std::string>{{9, "m.model"}});
+    folder.write("text.txt", "an earlier output\n");
+    if (c.arguments == "--load-model other.model") {
+      // m.model is another name of configure.txt.
+      fs::create_symlink("configure.txt", folder.work() / "m.model");
+      folder.write("other.model", "another model\n");
+    } else {
+      folder.write("m.model", "a saved model\n");
+    }
+    const auto before = folder.files();
+    const ProgramResult run = folder.run(c.arguments);
+    EXPECT_EQ(2, run.status) << c.arguments << run.err;
+    EXPECT_EQ("hn_learner: " + c.message + "\n", run.err) << c.arguments;
+    EXPECT_EQ(before, folder.files()) << c.arguments;
+  }
+}
+
 // --- Data that cannot be read ------------------------------------------------
 
 TEST(LearnerUnreadableData, ADataFileThatIsAFolderFailsWithStatus1) {
