@@ -1,65 +1,28 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "testing/program_folder.h"
 #include "tools/render/png_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-struct ProgramRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using ProgramRun = hn::testing::ProgramResult;
 
 // Runs the built hn_render in a fresh folder of its own.
 class HnRenderProgram : public testing::Test {
  protected:
-  void SetUp() override {
-    folder_ =
-        fs::temp_directory_path() /
-        ("hn_render_" +
-         std::string(
-             testing::UnitTest::GetInstance()->current_test_info()->name()) +
-         "_" + std::to_string(::getpid()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-
-  void TearDown() override { fs::remove_all(folder_); }
-
   void write(const std::string& name, const std::string& text) const {
-    std::ofstream(folder_ / name, std::ios::binary) << text;
+    folder.write(name, text);
   }
-
   ProgramRun run(const std::string& arguments) const {
-    const std::string command = "cd '" + folder_.string() + "' && '" +
-                                HN_RENDER_PROGRAM + "' " + arguments +
-                                " >stdout.txt 2>stderr.txt";
-    const int result = std::system(command.c_str());
-    ProgramRun run;
-    run.status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-    run.out = readFile(folder_ / "stdout.txt");
-    run.err = readFile(folder_ / "stderr.txt");
-    return run;
+    return folder.run(arguments);
   }
 
-  fs::path folder_;
+  const hn::testing::ProgramFolder folder{HN_RENDER_PROGRAM, "hn_render"};
+  const fs::path work = folder.work();
 };
 
 TEST_F(HnRenderProgram, WritesOnePicturePerLearnerRecord) {
@@ -70,11 +33,11 @@ TEST_F(HnRenderProgram, WritesOnePicturePerLearnerRecord) {
   EXPECT_EQ("wrote 2 images to pictures\n", result.out);
   std::string error;
   const auto first =
-      hn::readPng((folder_ / "pictures/record_0.png").string(), error);
+      hn::readPng((work / "pictures/record_0.png").string(), error);
   ASSERT_TRUE(first.has_value()) << error;
   EXPECT_EQ(6, first->width());
   EXPECT_EQ(hn::Palette::kNothing, first->pixel(5, 5));
-  EXPECT_TRUE(fs::exists(folder_ / "pictures/record_1.png"));
+  EXPECT_TRUE(fs::exists(work / "pictures/record_1.png"));
 }
 
 TEST_F(HnRenderProgram, GridTakesTheChosenRecordsAndWarnsOfShortOnes) {
@@ -90,7 +53,7 @@ TEST_F(HnRenderProgram, GridTakesTheChosenRecordsAndWarnsOfShortOnes) {
       "as nothing generated\n",
       result.err);
   std::string error;
-  EXPECT_TRUE(hn::readPng((folder_ / "grid.png").string(), error).has_value())
+  EXPECT_TRUE(hn::readPng((work / "grid.png").string(), error).has_value())
       << error;
 }
 
@@ -99,7 +62,7 @@ TEST_F(HnRenderProgram, UnreadableInputIsNamedWithStatusOne) {
   const ProgramRun bad = run("--out pictures images.csv");
   EXPECT_EQ(1, bad.status);
   EXPECT_EQ("images.csv:2: 'one' is not a whole number\n", bad.err);
-  EXPECT_FALSE(fs::exists(folder_ / "pictures"));
+  EXPECT_FALSE(fs::exists(work / "pictures"));
 
   const ProgramRun missing = run("--out pictures absent.csv");
   EXPECT_EQ(1, missing.status);
