@@ -113,8 +113,8 @@ class Hypernetwork : public Configurable {
   // Makes the store's indexes ready for concurrent queries; call before
   // querying from several threads.
   void prepareQueries() const;
-  // For every pair, the positions at which its generated image differs
-  // from its image, computed on `threads` threads.
+  // For every pair, the number of positions at which its generated image
+  // differs from its image, computed on `threads` threads.
   std::vector<std::uint32_t> allImageMismatches() const;
 
  private:
@@ -142,7 +142,8 @@ class Hypernetwork : public Configurable {
   std::vector<std::vector<std::size_t>> pairsBySentence() const;
   void reinforce(const Hyperedge& hyperedge);
 
-  // Per pair, where `generatesImageRight` last found its image wrong.
+  // Per pair, a position where its image was last found generated wrongly
+  // (by the accuracy pass or `generatesImageRight`): tried first next time.
   mutable std::vector<std::uint16_t> firstWrongPosition;
 
   // Copies the settings to the components, loads the data and empties the
