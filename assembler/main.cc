@@ -54,7 +54,8 @@ int assemble() {
 
   const std::string input = "input file " + inQuotes(configuration.inputPath) +
                             " (configure.txt line 1)";
-  const std::string output = "output file " + inQuotes(configuration.outputPath) +
+  const std::string output = "output file " +
+                             inQuotes(configuration.outputPath) +
                              " (configure.txt line 2)";
 
   // No output may replace a file the run reads.

@@ -204,7 +204,7 @@ std::vector<std::uint32_t> parseSizes(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::uint32_t> sizes = {1000, 2000, 4000, 8000,
+  std::vector<std::uint32_t> sizes = {1000,  2000,  4000, 8000,
                                       16000, 32000, 64000};
   std::vector<std::uint32_t> literalSizes = {250, 500, 1000};
   unsigned threads = std::max(1u, std::thread::hardware_concurrency());
@@ -212,16 +212,20 @@ int main(int argc, char** argv) {
     const std::string option = argv[i];
     if (option == "--sizes") sizes = parseSizes(argv[i + 1]);
     if (option == "--literal-sizes") literalSizes = parseSizes(argv[i + 1]);
-    if (option == "--threads") threads = static_cast<unsigned>(std::stoul(argv[i + 1]));
+    if (option == "--threads")
+      threads = static_cast<unsigned>(std::stoul(argv[i + 1]));
   }
-  const fs::path root =
-      fs::temp_directory_path() / ("hn_scaling_bench_" + std::to_string(getpid()));
-  std::printf("threads: %u; sample data, order 3, order2 3, 20 hyperedges per "
-              "pair, %d epochs\n\n", threads, kEpochs);
+  const fs::path root = fs::temp_directory_path() /
+                        ("hn_scaling_bench_" + std::to_string(getpid()));
+  std::printf(
+      "threads: %u; sample data, order 3, order2 3, 20 hyperedges per "
+      "pair, %d epochs\n\n",
+      threads, kEpochs);
 
   if (!literalSizes.empty()) {
-    std::printf("literal path against indexed path (whole run, both "
-                "directions' generation)\n");
+    std::printf(
+        "literal path against indexed path (whole run, both "
+        "directions' generation)\n");
     std::printf("%8s %12s %12s %8s\n", "pairs", "literal s", "indexed s",
                 "ratio");
   }
@@ -242,10 +246,10 @@ int main(int argc, char** argv) {
   }
 
   std::printf("\nindexed path, seconds per phase\n");
-  std::printf("%7s %6s %7s %7s %7s %7s %7s %7s %8s %8s %7s %6s %6s\n",
-              "pairs", "load", "sample", "epoch1", "epoch2", "epoch3",
-              "txt2img", "img2txt", "total i2t", "total t2i", "peak MB",
-              "B/pair", "B/edge");
+  std::printf("%7s %6s %7s %7s %7s %7s %7s %7s %8s %8s %7s %6s %6s\n", "pairs",
+              "load", "sample", "epoch1", "epoch2", "epoch3", "txt2img",
+              "img2txt", "total i2t", "total t2i", "peak MB", "B/pair",
+              "B/edge");
   std::vector<double> imageToText;
   std::vector<double> textToImage;
   for (const std::uint32_t pairs : sizes) {
@@ -274,11 +278,12 @@ int main(int argc, char** argv) {
   const std::size_t last = sizes.size() - 1;
   if (sizes.size() >= 3 && imageToText.size() == sizes.size()) {
     const double span = std::log(double(sizes[last]) / sizes[last - 2]);
-    std::printf("\nlog-log slope %u to %u pairs: image to text %.2f, text to "
-                "image %.2f\n",
-                sizes[last - 2], sizes[last],
-                std::log(imageToText[last] / imageToText[last - 2]) / span,
-                std::log(textToImage[last] / textToImage[last - 2]) / span);
+    std::printf(
+        "\nlog-log slope %u to %u pairs: image to text %.2f, text to "
+        "image %.2f\n",
+        sizes[last - 2], sizes[last],
+        std::log(imageToText[last] / imageToText[last - 2]) / span,
+        std::log(textToImage[last] / textToImage[last - 2]) / span);
   }
   return 0;
 }

@@ -9,7 +9,8 @@ namespace hn {
 [[noreturn]] void fatal(std::string_view message);
 
 // The message of every allocation failure.
-inline constexpr std::string_view kAllocationFailure = "cannot allocate memory!!";
+inline constexpr std::string_view kAllocationFailure =
+    "cannot allocate memory!!";
 
 // Makes every failed `operator new` end the process through `fatal` with
 // kAllocationFailure (status 255) instead of throwing std::bad_alloc, which

@@ -27,7 +27,8 @@ inline bool sameFile(const std::string& a, const std::string& b) {
   if (firstExists != secondExists) return false;
   std::error_code error;
   const auto normalized = [&error](const std::string& name) {
-    const std::filesystem::path absolute = std::filesystem::absolute(name, error);
+    const std::filesystem::path absolute =
+        std::filesystem::absolute(name, error);
     const std::filesystem::path resolved =
         std::filesystem::weakly_canonical(absolute, error);
     return (error ? absolute : resolved).lexically_normal();

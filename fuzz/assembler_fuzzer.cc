@@ -123,8 +123,7 @@ void checkSentences(const std::vector<std::vector<std::string>>& records) {
       values.insert(fragment->values.begin(), fragment->values.end());
       fragments.push_back(std::move(*fragment));
     }
-    const std::vector<std::int32_t> sentence =
-        hn::assembleSentence(fragments);
+    const std::vector<std::int32_t> sentence = hn::assembleSentence(fragments);
     for (const std::int32_t value : sentence) {
       HN_FUZZ_CHECK(values.count(value) == 1);
     }
@@ -133,10 +132,10 @@ void checkSentences(const std::vector<std::vector<std::string>>& records) {
     // more.
     std::erase_if(fragments,
                   [](const hn::Fragment& f) { return f.values.empty(); });
-    HN_FUZZ_CHECK(sentence.size() <=
-                  (fragments.empty() ? 0
-                                     : fragments.front().values.size() - 1 +
-                                           fragments.size() - 1));
+    HN_FUZZ_CHECK(sentence.size() <= (fragments.empty()
+                                          ? 0
+                                          : fragments.front().values.size() -
+                                                1 + fragments.size() - 1));
   }
 }
 
@@ -152,9 +151,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   // Exactly one output line per record, each of known words.
   const std::string output = assemble(input);
   const std::vector<std::vector<std::string>> records = recordsByModel(input);
-  HN_FUZZ_CHECK(static_cast<std::size_t>(
-                    std::count(output.begin(), output.end(), '\n')) ==
-                records.size());
+  HN_FUZZ_CHECK(static_cast<std::size_t>(std::count(
+                    output.begin(), output.end(), '\n')) == records.size());
   HN_FUZZ_CHECK(output.empty() || output.back() == '\n');
   for (const std::string& line : hn::fuzz::splitLines(output)) {
     checkOutputLine(line);

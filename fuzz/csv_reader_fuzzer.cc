@@ -133,8 +133,10 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   FuzzedDataProvider provider(data, size);
-  const std::int32_t order = provider.ConsumeIntegralInRange<std::int32_t>(-1, 4);
-  const std::int32_t order2 = provider.ConsumeIntegralInRange<std::int32_t>(0, 3);
+  const std::int32_t order =
+      provider.ConsumeIntegralInRange<std::int32_t>(-1, 4);
+  const std::int32_t order2 =
+      provider.ConsumeIntegralInRange<std::int32_t>(0, 3);
   const bool finalReturn = provider.ConsumeBool();
   const std::string sentences = provider.ConsumeRandomLengthString(size);
   const std::string images = provider.ConsumeRemainingBytesAsString();
@@ -155,8 +157,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
 
   // Every pair the reader takes is one the learner can use.
   for (std::size_t i = 0; i + 1 < reading.instances.size(); i += 2) {
-    HN_FUZZ_CHECK(order < 0 ||
-                  reading.instances[i].size() >= static_cast<std::size_t>(order));
+    HN_FUZZ_CHECK(order < 0 || reading.instances[i].size() >=
+                                   static_cast<std::size_t>(order));
     HN_FUZZ_CHECK(imageFits(reading.instances[i + 1], order2));
   }
   HN_FUZZ_CHECK(reading.instances.size() % 2 == 0);

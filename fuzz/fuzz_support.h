@@ -19,8 +19,8 @@ namespace hn::fuzz {
   std::abort();
 }
 
-#define HN_FUZZ_CHECK(condition) \
-  do {                           \
+#define HN_FUZZ_CHECK(condition)                              \
+  do {                                                        \
     if (!(condition)) ::hn::fuzz::propertyFailed(#condition); \
   } while (false)
 

@@ -52,7 +52,8 @@ hn::RunScriptEntries parseWithModel(const std::string& script) {
 // The entries that must stop a run: negative counts on lines 4 and 6 by
 // strtoll, a weight-update parameter on line 5 that strtod reads as
 // infinite or not a number.
-std::vector<std::size_t> faultLinesByModel(const hn::RunScriptEntries& entries) {
+std::vector<std::size_t> faultLinesByModel(
+    const hn::RunScriptEntries& entries) {
   std::vector<std::size_t> lines;
   if (hn::fuzz::strtollInt32(entries[3]) < 0) lines.push_back(4);
   if (!std::isfinite(std::strtod(entries[4].c_str(), nullptr))) {
@@ -100,7 +101,8 @@ void checkCommandLine(const std::vector<std::string>& arguments) {
           numberByModel(arguments[++i], std::numeric_limits<unsigned>::max());
       accepted = model.seed.has_value();
     } else if (argument == "--threads" && hasNext) {
-      const std::optional<unsigned> threads = numberByModel(arguments[++i], 1024);
+      const std::optional<unsigned> threads =
+          numberByModel(arguments[++i], 1024);
       accepted = threads.has_value() && *threads >= 1;
       if (accepted) model.threads = *threads;
     } else if ((argument == "--save-model" || argument == "--load-model") &&

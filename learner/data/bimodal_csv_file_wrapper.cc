@@ -150,9 +150,8 @@ void BimodalCSVFileWrapper::readPairs(std::istream& sentences,
       if (sentenceRead) report(imageFile, number, fault + ", pair skipped");
       continue;
     }
-    if (!wildcardReported &&
-        std::find(sentence.begin(), sentence.end(), kWildcard) !=
-            sentence.end()) {
+    if (!wildcardReported && std::find(sentence.begin(), sentence.end(),
+                                       kWildcard) != sentence.end()) {
       report(sentenceFile, number, kWildcardSentenceMessage);
       wildcardReported = true;
     }

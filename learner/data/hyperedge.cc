@@ -116,18 +116,17 @@ void appendText(std::string& text, const Hyperedge& hyperedge) {
   text += "{(";
   for (std::uint32_t i = 0; i < hyperedge.vertexCount; ++i) {
     if (i > 0) text += ',';
-    text.append(digits,
-                std::to_chars(digits, digits + sizeof digits,
-                              hyperedge.vertices[i])
-                    .ptr);
+    text.append(digits, std::to_chars(digits, digits + sizeof digits,
+                                      hyperedge.vertices[i])
+                            .ptr);
   }
   text += "):";
   // General format with precision 6 is printf's %.6g, which is what a
   // stream in its default state writes.
-  text.append(digits, std::to_chars(digits, digits + sizeof digits,
-                                    hyperedge.weight,
-                                    std::chars_format::general, 6)
-                          .ptr);
+  text.append(digits,
+              std::to_chars(digits, digits + sizeof digits, hyperedge.weight,
+                            std::chars_format::general, 6)
+                  .ptr);
   text += '}';
 }
 

@@ -38,8 +38,7 @@ void pack(std::span<const std::int32_t> values, std::byte* out) {
 std::int32_t InstanceView::operator[](std::size_t index) const {
   switch (width) {
     case 1:
-      return static_cast<std::int32_t>(
-          static_cast<std::uint8_t>(data[index]));
+      return static_cast<std::int32_t>(static_cast<std::uint8_t>(data[index]));
     case 2: {
       std::uint16_t value;
       std::memcpy(&value, data + 2 * index, sizeof value);

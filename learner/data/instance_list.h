@@ -33,10 +33,24 @@ class InstanceView {
     std::int32_t operator[](difference_type n) const {
       return (*view)[index + static_cast<std::size_t>(n)];
     }
-    Iterator& operator++() { ++index; return *this; }
-    Iterator operator++(int) { Iterator old = *this; ++index; return old; }
-    Iterator& operator--() { --index; return *this; }
-    Iterator operator--(int) { Iterator old = *this; --index; return old; }
+    Iterator& operator++() {
+      ++index;
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator old = *this;
+      ++index;
+      return old;
+    }
+    Iterator& operator--() {
+      --index;
+      return *this;
+    }
+    Iterator operator--(int) {
+      Iterator old = *this;
+      --index;
+      return old;
+    }
     Iterator& operator+=(difference_type n) {
       index += static_cast<std::size_t>(n);
       return *this;
@@ -45,9 +59,15 @@ class InstanceView {
       index -= static_cast<std::size_t>(n);
       return *this;
     }
-    friend Iterator operator+(Iterator it, difference_type n) { return it += n; }
-    friend Iterator operator+(difference_type n, Iterator it) { return it += n; }
-    friend Iterator operator-(Iterator it, difference_type n) { return it -= n; }
+    friend Iterator operator+(Iterator it, difference_type n) {
+      return it += n;
+    }
+    friend Iterator operator+(difference_type n, Iterator it) {
+      return it += n;
+    }
+    friend Iterator operator-(Iterator it, difference_type n) {
+      return it -= n;
+    }
     friend difference_type operator-(const Iterator& x, const Iterator& y) {
       return static_cast<difference_type>(x.index) -
              static_cast<difference_type>(y.index);

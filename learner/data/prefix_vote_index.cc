@@ -169,13 +169,12 @@ PrefixVoteIndex::Vote& PrefixVoteIndex::voteFor(Group& group,
   const auto [entry, added] = group.voteOf.try_emplace(
       vertex, static_cast<std::uint32_t>(group.votes.size()));
   if (added) {
-    const auto id = vertexIds
-                        .try_emplace(vertex, static_cast<std::uint32_t>(
-                                                 vertexIds.size()))
-                        .first->second;
+    const auto id =
+        vertexIds
+            .try_emplace(vertex, static_cast<std::uint32_t>(vertexIds.size()))
+            .first->second;
     std::uint32_t& first =
-        group.firstVoteAt
-            .try_emplace(imageVertexPosition(vertex), kNoVote)
+        group.firstVoteAt.try_emplace(imageVertexPosition(vertex), kNoVote)
             .first->second;
     group.votes.push_back({vertex, id, 0.0, 0, nullptr, false, first});
     first = entry->second;

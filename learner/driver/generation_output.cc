@@ -79,7 +79,8 @@ void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
   const auto countFrom = [pairs](std::size_t first) {
     return std::min(kBatchPairs, pairs - first);
   };
-  if (pairs > 0) generateBatch(batches[0], countFrom(0), threads, key, generate);
+  if (pairs > 0)
+    generateBatch(batches[0], countFrom(0), threads, key, generate);
   for (std::size_t first = 0, slot = 0; first < pairs && out;
        first += kBatchPairs, slot ^= 1) {
     const std::size_t next = first + kBatchPairs;

@@ -101,7 +101,8 @@ int LearningRun::refuseBeforeTraining() const {
       entryFile(entries, kImageFileEntry, "the image file"),
   };
   if (const std::optional<std::string> clash = sameFileClash(written, read)) {
-    std::cerr << "hn_learner: " << *clash << "; nothing was trained or written\n"
+    std::cerr << "hn_learner: " << *clash
+              << "; nothing was trained or written\n"
               << std::flush;
     return kRefusedStatus;
   }
@@ -149,11 +150,10 @@ std::size_t LearningRun::outputEntry() const {
 
 void LearningRun::writeImages(std::ostream& out) {
   const std::size_t pairs = dataSet.instances.size() / 2;
-  writeGeneratedImages(out, learner, dataSet,
-                       [&](std::size_t pair, const ImageBuffer&) {
-                         progressLine.update("generation", pair + 1, pairs,
-                                             "pairs");
-                       });
+  writeGeneratedImages(
+      out, learner, dataSet, [&](std::size_t pair, const ImageBuffer&) {
+        progressLine.update("generation", pair + 1, pairs, "pairs");
+      });
 }
 
 void LearningRun::writeTexts(std::ostream& out) {

@@ -75,9 +75,9 @@ std::optional<std::string> ModelRun::outputClash() const {
   // A data file named "-" is left out, not read.
   for (const std::size_t entry : {kSentenceFileEntry, kImageFileEntry}) {
     if (entries[entry] == "-") continue;
-    read.push_back(entryFile(entries, entry,
-                             entry == kSentenceFileEntry ? "the sentence file"
-                                                         : "the image file"));
+    read.push_back(entryFile(
+        entries, entry,
+        entry == kSentenceFileEntry ? "the sentence file" : "the image file"));
   }
   return sameFileClash({entryFile(entries, outputEntry(), "the output file")},
                        read);
@@ -168,15 +168,14 @@ void ModelRun::generate(std::ostream& out) {
     progressLine.update("generation", pair + 1, pairs, "pairs");
   };
   if (generatesImages()) {
-    writeGeneratedImages(out, learner, dataSet,
-                         [&](std::size_t pair, const ImageBuffer& generated) {
-                           if (scored) {
-                             score.addImage(
-                                 generated,
-                                 dataSet.instances[2 * pair + 1].values());
-                           }
-                           advance(pair);
-                         });
+    writeGeneratedImages(
+        out, learner, dataSet,
+        [&](std::size_t pair, const ImageBuffer& generated) {
+          if (scored) {
+            score.addImage(generated, dataSet.instances[2 * pair + 1].values());
+          }
+          advance(pair);
+        });
   } else {
     writeGeneratedTexts(
         out, learner, dataSet,

@@ -60,8 +60,7 @@ bool canCreate(const std::string& name) {
 bool closeOutput(std::ofstream& out, const std::string& name) {
   if (out) out.close();
   if (out) return true;
-  std::cerr << "hn_learner: writing the output file \"" << name
-            << "\" failed\n"
+  std::cerr << "hn_learner: writing the output file \"" << name << "\" failed\n"
             << std::flush;
   return false;
 }

@@ -53,8 +53,7 @@ std::vector<std::string> runScriptFaults(const RunScriptEntries& entries) {
   if (!std::isfinite(textToReal(entries[kWeightUpdateEntry]))) {
     faults.push_back(lineLabel(kWeightUpdateEntry) +
                      ": the weight-update parameter \"" +
-                     entries[kWeightUpdateEntry] +
-                     "\" is not a finite number");
+                     entries[kWeightUpdateEntry] + "\" is not a finite number");
   }
   refuseNegative(kPerLineEntry, "number of hyperedges per pair");
   return faults;

@@ -1,10 +1,9 @@
 #include <algorithm>
 #include <cstdint>
-#include <vector>
-
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "learner/data/data_set.h"
 #include "learner/data/prefix_vote_index.h"
@@ -74,15 +73,17 @@ std::vector<std::uint32_t> Hypernetwork::allImageMismatches() const {
       generateImage(instance(2 * group.front()).values(), generated);
       for (const std::size_t pair : group) {
         const ImageBuffer reference = referenceImage(pair);
-        mismatches[pair] = countDifferences(
-            generated.data(), reference.data(),
-            static_cast<std::int32_t>(kImageSize));
+        mismatches[pair] =
+            countDifferences(generated.data(), reference.data(),
+                             static_cast<std::int32_t>(kImageSize));
         // Where the weight update will look first.
-        firstWrongPosition[pair] = static_cast<std::uint16_t>(
-            std::mismatch(generated.begin(), generated.end(),
-                          reference.begin())
-                .first -
-            generated.begin()) % kImageSize;
+        firstWrongPosition[pair] =
+            static_cast<std::uint16_t>(std::mismatch(generated.begin(),
+                                                     generated.end(),
+                                                     reference.begin())
+                                           .first -
+                                       generated.begin()) %
+            kImageSize;
       }
     });
     for (std::size_t i = first; i < first + count; ++i) {
@@ -101,7 +102,8 @@ std::vector<std::vector<std::size_t>> Hypernetwork::pairsBySentence() const {
     const InstanceView sentence = instance(2 * pair);
     std::string key = std::to_string(sentence.size()) + ':';
     key += sentence.bytes();
-    const auto [entry, added] = groupOf.try_emplace(std::move(key), groups.size());
+    const auto [entry, added] =
+        groupOf.try_emplace(std::move(key), groups.size());
     if (added || literal) {
       groups.emplace_back();
       entry->second = groups.size() - 1;

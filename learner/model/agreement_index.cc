@@ -34,8 +34,8 @@ std::vector<Slot> distinctSlots(std::span<const std::int32_t> imageVertices) {
   for (const std::int32_t vertex : imageVertices) {
     const std::int32_t position = imageVertexPosition(vertex);
     if (!isImagePosition(position)) return {};
-    slots.push_back({static_cast<std::uint32_t>(position),
-                     imageVertexValue(vertex)});
+    slots.push_back(
+        {static_cast<std::uint32_t>(position), imageVertexValue(vertex)});
   }
   std::sort(slots.begin(), slots.end());
   slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
@@ -127,10 +127,9 @@ AgreementIndex::AgreementIndex(std::span<const std::int32_t> vertices,
                            onReference.end());
     for (std::size_t a = 0; a < onReference.size(); ++a) {
       for (std::size_t b = a + 1; b < onReference.size(); ++b) {
-        spreadPairs.emplace_back(
-            static_cast<std::uint32_t>(
-                pairNumber(onReference[a], onReference[b])),
-            number);
+        spreadPairs.emplace_back(static_cast<std::uint32_t>(pairNumber(
+                                     onReference[a], onReference[b])),
+                                 number);
       }
     }
   }
@@ -150,13 +149,15 @@ AgreementIndex::AgreementIndex(std::span<const std::int32_t> vertices,
     // A counting sort by pair number: one pass to count, one to place.
     pairStart.assign(kPairCount + 1, 0);
     for (const auto& [pair, spread] : spreadPairs) ++pairStart[pair + 1];
-    for (std::size_t p = 0; p < kPairCount; ++p) pairStart[p + 1] += pairStart[p];
+    for (std::size_t p = 0; p < kPairCount; ++p)
+      pairStart[p + 1] += pairStart[p];
     pairSpreads.resize(spreadPairs.size());
     for (const auto& [pair, spread] : spreadPairs) {
       pairSpreads[pairStart[pair]++] = spread;
     }
     // Each start advanced to the next pair's start: move them back.
-    for (std::size_t p = kPairCount; p > 0; --p) pairStart[p] = pairStart[p - 1];
+    for (std::size_t p = kPairCount; p > 0; --p)
+      pairStart[p] = pairStart[p - 1];
     pairStart[0] = 0;
   }
 
@@ -324,8 +325,7 @@ void AgreementIndex::addDeviants(const ImageBuffer& image,
     const auto found = deviantsOfVertex.find(
         encodeImageVertex(static_cast<std::int32_t>(p), image[p]));
     if (found == deviantsOfVertex.end()) continue;
-    for (std::uint32_t i = found->second.first; i < found->second.second;
-         ++i) {
+    for (std::uint32_t i = found->second.first; i < found->second.second; ++i) {
       const std::uint32_t number = deviantList[i];
       if (space.stamp[number] != space.current) {
         space.stamp[number] = space.current;
@@ -333,9 +333,9 @@ void AgreementIndex::addDeviants(const ImageBuffer& image,
       }
       const Deviant& deviant = deviants[number];
       if (++space.hits[number] != deviant.offVertexCount) continue;
-      const auto positions = std::span(deviantPositions)
-                                 .subspan(deviant.firstPosition,
-                                          deviant.positionCount);
+      const auto positions =
+          std::span(deviantPositions)
+              .subspan(deviant.firstPosition, deviant.positionCount);
       if (std::any_of(positions.begin(), positions.end(),
                       [&space](std::uint32_t q) { return space.differs[q]; })) {
         continue;

@@ -6,7 +6,9 @@ namespace hn {
 
 GeneratedImageCheck::GeneratedImageCheck(PrefixVoteIndex& index,
                                          std::span<const std::int32_t> sentence)
-    : index(index), sentence(sentence), groups(index.sentenceGroups(sentence)) {}
+    : index(index),
+      sentence(sentence),
+      groups(index.sentenceGroups(sentence)) {}
 
 std::int32_t GeneratedImageCheck::generatedAt(std::int32_t position) {
   candidates.clear();
@@ -23,7 +25,8 @@ std::int32_t GeneratedImageCheck::generatedAt(std::int32_t position) {
       if (known != candidates.end()) {
         known->sum += times * vote.sum;
       } else {
-        candidates.push_back({vote.vertex, group.firstWindow, times * vote.sum});
+        candidates.push_back(
+            {vote.vertex, group.firstWindow, times * vote.sum});
       }
     }
   }
@@ -44,8 +47,8 @@ std::int32_t GeneratedImageCheck::generatedAt(std::int32_t position) {
 bool GeneratedImageCheck::votedBefore(const Candidate& a, const Candidate& b) {
   if (a.firstWindow != b.firstWindow) return a.firstWindow < b.firstWindow;
   windowGroups.clear();
-  index.matchingGroups(
-      sentence.subspan(a.firstWindow, index.prefixLength()), windowGroups);
+  index.matchingGroups(sentence.subspan(a.firstWindow, index.prefixLength()),
+                       windowGroups);
   const PrefixVoteIndex::Holder holderA =
       index.firstHolder(windowGroups, a.vertex);
   const PrefixVoteIndex::Holder holderB =

@@ -81,7 +81,8 @@ PrefixVoteIndex* Hypernetwork::exactVoteIndex(
   PrefixVoteIndex* index =
       storage->prefixVotes(n, n + static_cast<std::uint32_t>(order2));
   if (index == nullptr) return nullptr;
-  const std::size_t windows = sentence.size() >= n ? sentence.size() - n + 1 : 0;
+  const std::size_t windows =
+      sentence.size() >= n ? sentence.size() - n + 1 : 0;
   return index->sumsExact(windows) ? index : nullptr;
 }
 

@@ -22,9 +22,9 @@ TextGenerator::TextGenerator(const Storage& storage,
     if (stored->vertexCount != length) continue;
     const std::int32_t* part = stored->vertices;
     if (firstOfPart.empty() ||
-        !std::equal(part, part + sentenceSlots,
-                    vertices.data() + std::size_t{firstOfPart.back()} *
-                                          length)) {
+        !std::equal(
+            part, part + sentenceSlots,
+            vertices.data() + std::size_t{firstOfPart.back()} * length)) {
       firstOfPart.push_back(static_cast<std::uint32_t>(weights.size()));
       if (holdsWildcard({part, sentenceSlots})) partsHoldWildcards = true;
     }
@@ -34,9 +34,8 @@ TextGenerator::TextGenerator(const Storage& storage,
     weights.push_back(stored->weight);
   }
   if (indexed && !partsHoldWildcards && imageSlots > 0 && sumsExact()) {
-    index = std::make_unique<AgreementIndex>(vertices, weights, partOf,
-                                             firstOfPart.size(), sentenceSlots,
-                                             length);
+    index = std::make_unique<AgreementIndex>(
+        vertices, weights, partOf, firstOfPart.size(), sentenceSlots, length);
   }
 }
 
@@ -51,7 +50,8 @@ bool TextGenerator::sumsExact() const {
     magnitude += std::fabs(weight);
   }
   const double imageSlots = length - sentenceSlots;
-  return sumsStayExact(fractionBits, 2.0 * (2.0 * imageSlots + 2.0) * magnitude);
+  return sumsStayExact(fractionBits,
+                       2.0 * (2.0 * imageSlots + 2.0) * magnitude);
 }
 
 void TextGenerator::generate(const ImageBuffer& image,

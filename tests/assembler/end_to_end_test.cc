@@ -280,10 +280,9 @@ TEST_F(SentenceAssemblerRun, RunningOutOfMemoryEndsWithTheMessageAnd255) {
     for (int i = 0; i < 64; ++i) in << block;
     in << '\n';
   }
-  const std::string command = "cd '" + folder_.string() +
-                              "' && ulimit -v 40000 && '" +
-                              SENTENCE_ASSEMBLER_PATH + "' 2>'" +
-                              (root_ / "stderr.txt").string() + "'";
+  const std::string command =
+      "cd '" + folder_.string() + "' && ulimit -v 40000 && '" +
+      SENTENCE_ASSEMBLER_PATH + "' 2>'" + (root_ / "stderr.txt").string() + "'";
   const int wait = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(wait));
   EXPECT_EQ(255, WEXITSTATUS(wait));

@@ -55,12 +55,9 @@ TEST(ParseFragmentLine, WeightsReadAsStrtodReadsThem) {
     std::string line;
     double weight;
   } cases[] = {
-      {"{(1,2,4):inf}", infinity},
-      {"{(1,2,4):-inf}", -infinity},
-      {"{(1,2,4):INFINITY}", infinity},
-      {"{(1,2,4):1e999}", infinity},
-      {"{(1,2,4):1e-999}", 0.0},
-      {"{(1,2,4):0x10}", 16.0},
+      {"{(1,2,4):inf}", infinity},      {"{(1,2,4):-inf}", -infinity},
+      {"{(1,2,4):INFINITY}", infinity}, {"{(1,2,4):1e999}", infinity},
+      {"{(1,2,4):1e-999}", 0.0},        {"{(1,2,4):0x10}", 16.0},
       {"{(1,2,4):2.5e}", 2.5},
   };
   for (const auto& c : cases) {

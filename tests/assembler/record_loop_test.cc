@@ -78,7 +78,8 @@ TEST(AssembleRecords, CrLfLineEndsGiveTheSameSentences) {
   const std::string lf =
       "line : 0\n{(1,2,3):3}\n{(2,3,4):2}\nline : 1\n\n{(5,6):1}\n";
   std::string crlf;
-  for (const char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  for (const char c : lf)
+    crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   EXPECT_EQ("1 2 \n5 \n", assembled(lf));
   EXPECT_EQ(assembled(lf), assembled(crlf));
 }

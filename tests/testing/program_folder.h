@@ -62,8 +62,8 @@ class ProgramFolder {
   ProgramFolder(std::string program, const std::string& prefix)
       : program_(std::move(program)) {
     std::random_device entropy;
-    root_ = fs::temp_directory_path() /
-            (prefix + "_" + std::to_string(entropy()));
+    root_ =
+        fs::temp_directory_path() / (prefix + "_" + std::to_string(entropy()));
     fs::create_directories(root_ / "work");
   }
   ~ProgramFolder() { fs::remove_all(root_); }
@@ -88,9 +88,9 @@ class ProgramFolder {
   ProgramResult run(const std::string& arguments = "",
                     const std::string& shellPrefix = "") const {
     const std::string command =
-        "cd '" + work().string() + "' && " + shellPrefix + "timeout -s KILL 60 '" +
-        program_ + "' " + arguments + " > '" + (root_ / "out").string() +
-        "' 2> '" + (root_ / "err").string() + "'";
+        "cd '" + work().string() + "' && " + shellPrefix +
+        "timeout -s KILL 60 '" + program_ + "' " + arguments + " > '" +
+        (root_ / "out").string() + "' 2> '" + (root_ / "err").string() + "'";
     const int status = std::system(command.c_str());
     const int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     // timeout reports a killed program as 128 + 9.
@@ -103,10 +103,10 @@ class ProgramFolder {
     const pid_t child = ::fork();
     if (child == 0) {
       if (::chdir(work().c_str()) != 0) ::_exit(127);
-      const int out = ::open((root_ / "out").c_str(),
-                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int err = ::open((root_ / "err").c_str(),
-                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int out =
+          ::open((root_ / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int err =
+          ::open((root_ / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       ::dup2(out, 1);
       ::dup2(err, 2);
       ::execl(program_.c_str(), program_.c_str(), static_cast<char*>(nullptr));

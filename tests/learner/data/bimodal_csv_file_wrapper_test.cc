@@ -259,9 +259,10 @@ TEST(BimodalCSVReader, TheWildcardSentenceValueIsNamedOncePerFile) {
 
   EXPECT_EQ("", read("1,2\n-2,11\n", "1\n2\n", 2).errors);
   // A pair skipped for its image carries no wildcard into the run.
-  EXPECT_EQ("i.csv:1: image value -5 at position 0 is outside 0..214747, "
-            "pair skipped\n",
-            read("-1\n", "-5\n", 1).errors);
+  EXPECT_EQ(
+      "i.csv:1: image value -5 at position 0 is outside 0..214747, "
+      "pair skipped\n",
+      read("-1\n", "-5\n", 1).errors);
 }
 
 class BimodalCSVFiles : public testing::Test {
@@ -370,9 +371,9 @@ TEST_F(BimodalCSVFiles, UnreadableSentenceFileIsReported) {
   // A directory opens but cannot be read.
   const std::string errors =
       load(data, directory.string() + "," + path("i.csv"));
-  EXPECT_EQ(directory.string() +
-                ":1: read error, reading stopped; no pair is used\n",
-            errors);
+  EXPECT_EQ(
+      directory.string() + ":1: read error, reading stopped; no pair is used\n",
+      errors);
   EXPECT_TRUE(data.instances.empty());
   // Not loaded: the run must not go on as if the file were empty.
   EXPECT_FALSE(data.loaded);
@@ -383,9 +384,9 @@ TEST_F(BimodalCSVFiles, UnreadableImageFileIsReported) {
   BimodalCSVFileWrapper data;
   const std::string errors =
       load(data, path("s.csv") + "," + directory.string());
-  EXPECT_EQ(directory.string() +
-                ":1: read error, reading stopped; no pair is used\n",
-            errors);
+  EXPECT_EQ(
+      directory.string() + ":1: read error, reading stopped; no pair is used\n",
+      errors);
   EXPECT_TRUE(data.instances.empty());
   EXPECT_FALSE(data.loaded);
 }

@@ -119,9 +119,9 @@ TEST(HyperedgePrinting, BracesVerticesColonWeight) {
 // The fast text of generation must be byte for byte the stream's.
 TEST(HyperedgePrinting, AppendedTextEqualsTheStreamsForAnyWeight) {
   std::mt19937_64 random(5);
-  std::vector<double> weights = {0.0,     -0.0,   1.0,     -1.0,   0.5,
-                                 1e-05,   1e-5 / 3, 123456.0, 1234567.0, 0.1,
-                                 1e300,   -2.5e-300, 4.9e-324};
+  std::vector<double> weights = {0.0,   -0.0,      1.0,      -1.0,      0.5,
+                                 1e-05, 1e-5 / 3,  123456.0, 1234567.0, 0.1,
+                                 1e300, -2.5e-300, 4.9e-324};
   weights.push_back(std::numeric_limits<double>::infinity());
   weights.push_back(-std::numeric_limits<double>::infinity());
   weights.push_back(std::numeric_limits<double>::quiet_NaN());

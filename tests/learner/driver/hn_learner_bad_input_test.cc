@@ -52,8 +52,9 @@ std::string csvLine(std::size_t count, int value) {
 // The run script's ten lines, by default image to text over s.csv and
 // i.csv into text.txt; `changes` replaces lines by number (1 to 10).
 std::string runScript(const std::map<int, std::string>& changes = {}) {
-  std::array<std::string, 10> lines = {
-      "1", "2", "1", "2", "0.5", "4", "s.csv", "i.csv", "text.txt", "image.txt"};
+  std::array<std::string, 10> lines = {"1",        "2",        "1",     "2",
+                                       "0.5",      "4",        "s.csv", "i.csv",
+                                       "text.txt", "image.txt"};
   for (const auto& [line, value] : changes) lines[line - 1] = value;
   std::string script;
   for (const std::string& line : lines) script += line + '\n';
@@ -228,7 +229,8 @@ TEST(LearnerFullDisk, AFailedWriteOfTheOutputFileIsNamedWithStatus1) {
     writeData(folder, {{1, direction}, {9, "/dev/full"}, {10, "/dev/full"}});
     const ProgramResult run = folder.run("--seed 1");
     EXPECT_EQ(1, run.status) << direction;
-    EXPECT_TRUE(contains(run.err, "writing the output file \"/dev/full\" failed"))
+    EXPECT_TRUE(
+        contains(run.err, "writing the output file \"/dev/full\" failed"))
         << run.err;
   }
 }
@@ -257,12 +259,13 @@ TEST(LearnerRunScriptValues, ANonFiniteWeightUpdateParameterIsRefused) {
     const auto before = folder.files();
     const ProgramResult run = folder.run("--seed 1");
     EXPECT_EQ(2, run.status) << value;
-    EXPECT_EQ("hn_learner: line 5 of configure.txt: the weight-update "
-              "parameter \"" +
-                  value +
-                  "\" is not a finite number\n"
-                  "hn_learner: nothing was trained\n",
-              run.err);
+    EXPECT_EQ(
+        "hn_learner: line 5 of configure.txt: the weight-update "
+        "parameter \"" +
+            value +
+            "\" is not a finite number\n"
+            "hn_learner: nothing was trained\n",
+        run.err);
     EXPECT_EQ("s.csv,i.csv\n", run.out) << value;
     EXPECT_EQ(before, folder.files()) << value;
   }
@@ -274,8 +277,9 @@ TEST(LearnerRunScriptValues, NegativeCountsAreRefused) {
     std::string message;
   } cases[] = {
       {4, "line 4 of configure.txt: the number of epochs \"-1\" is negative"},
-      {6, "line 6 of configure.txt: the number of hyperedges per pair \"-1\" "
-          "is negative"},
+      {6,
+       "line 6 of configure.txt: the number of hyperedges per pair \"-1\" "
+       "is negative"},
   };
   for (const auto& c : cases) {
     LearnerFolder folder;
@@ -284,8 +288,9 @@ TEST(LearnerRunScriptValues, NegativeCountsAreRefused) {
     const ProgramResult run =
         folder.run("--seed 1", hn::testing::memoryLimit(2000000));
     EXPECT_EQ(2, run.status) << c.line;
-    EXPECT_EQ("hn_learner: " + c.message + "\nhn_learner: nothing was trained\n",
-              run.err);
+    EXPECT_EQ(
+        "hn_learner: " + c.message + "\nhn_learner: nothing was trained\n",
+        run.err);
     EXPECT_FALSE(folder.exists("result.txt")) << c.line;
     EXPECT_FALSE(folder.exists("text.txt")) << c.line;
   }
@@ -333,7 +338,8 @@ TEST(LearnerWildcard, ASentenceValueOfMinusOneIsNamedOnceWithItsLine) {
       run.err);
 }
 
-// --- A killed run -------------------------------------------------------------
+// --- A killed run
+// -------------------------------------------------------------
 
 TEST(LearnerKilled, AKilledRunKeepsTheEarlierOutputAndWholeLogLines) {
   LearnerFolder folder;

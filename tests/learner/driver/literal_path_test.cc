@@ -102,9 +102,8 @@ TEST(LiteralPath, IndexedRunsWriteExactlyWhatTheLiteralPathWrites) {
     const RunRecord literal = data.run("--literal --threads 1");
     const RunRecord indexed =
         data.run("--threads " + std::to_string(data.threads()));
-    EXPECT_EQ(literal, indexed)
-        << "scenario " << scenario << ", run script:\n"
-        << data.describe();
+    EXPECT_EQ(literal, indexed) << "scenario " << scenario << ", run script:\n"
+                                << data.describe();
     EXPECT_NE(std::string::npos, literal.out.find("#1 Init Sampling Step"))
         << "scenario " << scenario;
   }

@@ -93,8 +93,7 @@ TEST(LearnerProgress, AppearsOnATerminalAndIsErasedAtTheEndOfEachStep) {
   writeData(folder);
   const Captured run = runSlowly(folder, ErrorStream::kTerminal, nullptr);
   EXPECT_EQ(0, run.status) << run.err;
-  EXPECT_NE(std::string::npos,
-            run.err.find("\repoch 2 of 2, weight update: "))
+  EXPECT_NE(std::string::npos, run.err.find("\repoch 2 of 2, weight update: "))
       << run.err;
   EXPECT_NE(std::string::npos, run.err.find("\rgeneration: 1/4 pairs"))
       << run.err;

@@ -73,9 +73,7 @@ class RandomStore {
     return hyperedge;
   }
 
-  double weight(double step) {
-    return step * pick(-2, 8);
-  }
+  double weight(double step) { return step * pick(-2, 8); }
 
  private:
   std::mt19937 random;
@@ -124,8 +122,9 @@ TEST(FastPaths, AgreeWithTheLiteralAlgorithmsOnGeneratedStores) {
     LearnerFixture f(2, order, order2);
     const int size = random.pick(1, 400);
     for (int i = 0; i < size; ++i) {
-      const Hyperedge hyperedge = random.sampled(
-          static_cast<std::uint32_t>(order), static_cast<std::uint32_t>(order2));
+      const Hyperedge hyperedge =
+          random.sampled(static_cast<std::uint32_t>(order),
+                         static_cast<std::uint32_t>(order2));
       if (random.pick(0, 1) == 0) {
         f.storage.add(hyperedge);
       } else {

@@ -43,8 +43,8 @@ TEST(SampleDataOptions, KindChoosesItsLearnerDefaultsWhichOptionsOverride) {
   EXPECT_EQ(5, shapes->learner.order2);
   EXPECT_EQ(7, shapes->learner.perLine);
   EXPECT_EQ(3, shapes->learner.epochs);
-  EXPECT_EQ(80, parseSampleDataOptions({"--kind", "shapes"}, error)
-                    ->learner.perLine);
+  EXPECT_EQ(
+      80, parseSampleDataOptions({"--kind", "shapes"}, error)->learner.perLine);
 }
 
 TEST(SampleDataOptions, BadArgumentsAreRefusedWithAReason) {
