@@ -273,15 +273,16 @@ TEST(LearnerUnreadableData, ARunScriptThatIsAFolderWritesNothing) {
 // run writes.
 TEST(LearnerFullDisk, AFailedWriteOfResultTxtIsNamedWithStatus1) {
   LearnerFolder folder;
-  // 100 epochs: result.txt outgrows the limit, the output file does not.
-  writeData(folder, {{4, "100"}});
+  // 300 epochs: result.txt (13 KiB) outgrows the limit (2 or 4 KiB), the
+  // output file does not.
+  writeData(folder, {{4, "300"}});
   const ProgramResult run = folder.runWithFileSizeLimit("--seed 1", 4);
   EXPECT_EQ(1, run.status);
   EXPECT_EQ(
       "cannot write result.txt (File too large): the accuracy lines go to "
       "standard output only\n",
       run.err);
-  EXPECT_TRUE(contains(run.out, "epoch: 100 accuracy: ")) << run.out;
+  EXPECT_TRUE(contains(run.out, "epoch: 300 accuracy: ")) << run.out;
   // The output file is still written in full.
   EXPECT_TRUE(contains(folder.read("text.txt"), "line : 1\n")) << run.err;
 }
