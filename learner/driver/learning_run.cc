@@ -77,11 +77,7 @@ int LearningRun::execute() {
               << std::flush;
     status = kFailureStatus;
   } else if (dataSet.instances.empty()) {
-    std::cerr << "hn_learner: no sentence-image pair was read from \""
-              << entries[kSentenceFileEntry] << "\" and \""
-              << entries[kImageFileEntry]
-              << "\", so the accuracy, a mean over the pairs, is -nan\n"
-              << std::flush;
+    reportNoPairs(entries, "the accuracy");
   }
   return status;
 }

@@ -62,6 +62,9 @@ int ModelRun::execute() {
   generate(out);
   if (!closeOutput(out, outputName)) return kFailureStatus;
   if (scored) {
+    if (dataSet.instances.empty()) {
+      reportNoPairs(entries, "the held-out text-to-image accuracy");
+    }
     scoreOtherDirection();
     score.writeImageAccuracy(std::cout);
     score.writeTextShare(std::cout);

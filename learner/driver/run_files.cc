@@ -95,6 +95,15 @@ void reportUnopenable(const std::vector<RunFile>& files) {
   }
 }
 
+void reportNoPairs(const RunScriptEntries& entries,
+                   const std::string& accuracy) {
+  std::cerr << "hn_learner: no sentence-image pair was read from \""
+            << entries[kSentenceFileEntry] << "\" and \""
+            << entries[kImageFileEntry] << "\", so " << accuracy
+            << ", a mean over the pairs, is -nan\n"
+            << std::flush;
+}
+
 bool closeOutput(std::ofstream& out, const std::string& name) {
   if (out) out.close();
   if (out) return true;

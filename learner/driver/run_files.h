@@ -51,6 +51,11 @@ bool canCreate(const std::string& name);
 // reading, with the reason ("No such file or directory").
 void reportUnopenable(const std::vector<RunFile>& files);
 
+// Says on standard error why `accuracy` ("the accuracy") reads -nan: the
+// data files named by `entries` gave no pair to take the mean over.
+void reportNoPairs(const RunScriptEntries& entries,
+                   const std::string& accuracy);
+
 // Closes an output file after its last write; false, with the failure named
 // on standard error, when a write or the close failed.
 bool closeOutput(std::ofstream& out, const std::string& name);

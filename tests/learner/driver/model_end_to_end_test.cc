@@ -231,6 +231,22 @@ TEST(SavedModel, ADamagedModelIsRefusedBeforeTheOutputIsTouched) {
             missing.err);
 }
 
+TEST(SavedModel, ScoringNoPairSaysWhyTheAccuracyIsNan) {
+  LearnerFolder folder;
+  trainAndSave(folder, runScript("1"));
+  writeFile(folder.work() / "s.csv", "");
+  writeFile(folder.work() / "i.csv", "");
+  const ProgramResult loaded = folder.run("--load-model m.model");
+  EXPECT_EQ(0, loaded.status) << loaded.err;
+  EXPECT_NE(std::string::npos,
+            loaded.out.find("held-out text-to-image accuracy: "));
+  EXPECT_EQ(
+      "hn_learner: no sentence-image pair was read from \"s.csv\" and "
+      "\"i.csv\", so the held-out text-to-image accuracy, a mean over the "
+      "pairs, is -nan\n",
+      loaded.err);
+}
+
 TEST(SavedModel, AnEndlessInputIsReadNoFurtherThanItsHeaderAllows) {
   LearnerFolder folder;
   trainAndSave(folder, runScript("1"));
