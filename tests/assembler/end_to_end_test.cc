@@ -54,18 +54,21 @@ class SentenceAssemblerRun : public ::testing::Test {
 
   // Standard output and error are captured outside the working folder so
   // that they do not show up among the program's files. `shellPrefix` may
-  // set limits first.
+  // set limits first. A run that does not end within a minute is stopped
+  // (status -1), so that a regression cannot hang the tests.
   Outcome runProgram(const std::string& arguments = "",
                      const std::string& shellPrefix = "") const {
     const fs::path out = root_ / "stdout.txt";
     const fs::path err = root_ / "stderr.txt";
-    const std::string command = "cd '" + folder_.string() + "' && " +
-                                shellPrefix + "'" + SENTENCE_ASSEMBLER_PATH +
-                                "' " + arguments + " >'" + out.string() +
-                                "' 2>'" + err.string() + "'";
+    const std::string command =
+        "cd '" + folder_.string() + "' && " + shellPrefix +
+        "timeout -s KILL 60 '" + SENTENCE_ASSEMBLER_PATH + "' " + arguments +
+        " >'" + out.string() + "' 2>'" + err.string() + "'";
     const int wait = std::system(command.c_str());
     Outcome result;
-    if (WIFEXITED(wait)) result.status = WEXITSTATUS(wait);
+    if (WIFEXITED(wait) && WEXITSTATUS(wait) != 137) {
+      result.status = WEXITSTATUS(wait);
+    }
     result.standardOutput = read(out);
     result.standardError = read(err);
     return result;
