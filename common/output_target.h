@@ -50,10 +50,10 @@ inline const char* describe(FileKind kind) {
   return "a special file";
 }
 
-// Whether `name` may be written as an output file: it names no file yet
-// (a link to a missing file included: the file is created), or a regular
-// file. A name that cannot be looked at counts as no file; opening it then
-// says why.
+// Whether a name of this kind may be written as an output file: it names
+// no file yet (a link to a missing file included: the file is created), or
+// a regular file. A name that cannot be looked at counts as no file;
+// opening it then says why.
 inline bool isWritableKind(FileKind kind) {
   return kind == FileKind::kNone || kind == FileKind::kRegular;
 }
