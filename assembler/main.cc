@@ -1,23 +1,29 @@
 // sentence_assembler: turns the learner's text fragments into sentences.
 // Reads configure.txt (line 1: input file, line 2: output file) and dic.txt
-// from the working directory and takes no arguments. Prints nothing on any
-// input it can read; a file it cannot open, read or write is named on
-// standard error and ends the run with status 1, an output file that is one
-// of the files it reads with status 2, and an allocation failure with
-// "cannot allocate memory!!" and status 255.
+// from the working directory; takes no argument but --help. Prints nothing
+// on any input it can read; a file it cannot open, read or write is named on
+// standard error and ends the run with status 1, an unknown argument or an
+// output file that is one of the files it reads, or not a regular file, with
+// status 2, and an allocation failure with "cannot allocate memory!!" and
+// status 255.
 
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <new>
+#include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "assembler/command_line.h"
 #include "assembler/configuration.h"
+#include "assembler/deferred_output_file.h"
 #include "assembler/dictionary.h"
 #include "assembler/record_loop.h"
+#include "common/output_target.h"
 #include "common/same_file.h"
 
 namespace {
@@ -74,32 +80,58 @@ int assemble() {
                   kRefusedStatus);
     }
   }
+  // Written through a link, never into a folder, a device or a FIFO.
+  if (const hn::FileKind kind = hn::fileKind(configuration.outputPath);
+      !hn::isWritableKind(kind)) {
+    return fail(output + " is " + hn::describe(kind) +
+                    ", not a regular file; nothing was written",
+                kRefusedStatus);
+  }
 
-  // The input is opened, and its first character read, before the output
-  // is created, so that an input that cannot be opened or read (a folder)
-  // leaves an existing output file as it was.
+  // The input is opened and its first record read before the output is
+  // created, so that an input that cannot be opened or read (a folder), or
+  // a first record that cannot be held in memory, leaves an existing
+  // output file as it was.
   std::ifstream in(configuration.inputPath);
   if (!in) return fail("cannot open " + input);
   in.peek();
   if (in.bad()) return fail("cannot read " + input);
-  std::ofstream out(configuration.outputPath);
-  if (!out) return fail("cannot create " + output);
+  hn::DeferredOutputFile file(configuration.outputPath);
+  std::ostream out(&file);
 
   hn::assembleRecords(in, dictionary, out);
   if (in.bad()) return fail("cannot read " + input);
-  if (out) out.close();
-  if (!out) return fail("cannot write " + output);
+  if (!file.close() || !out) {
+    return fail((file.createFailed() ? "cannot create " : "cannot write ") +
+                output);
+  }
   return 0;
+}
+
+int run(const std::vector<std::string_view>& arguments) {
+  std::string error;
+  const std::optional<hn::AssemblerOptions> options =
+      hn::parseAssemblerArguments(arguments, error);
+  if (!options) {
+    std::cerr << "sentence_assembler: " << error << "\n\n"
+              << hn::kAssemblerUsage << std::flush;
+    return kRefusedStatus;
+  }
+  if (options->help) {
+    std::cout << hn::kAssemblerUsage << std::flush;
+    return std::cout ? 0 : fail("cannot write the usage to standard output");
+  }
+  return assemble();
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   std::set_new_handler(allocationFailed);
   // A container asked for more than it can ever hold throws instead of
   // calling operator new: that is an allocation failure too.
   try {
-    return assemble();
+    return run({argv + 1, argv + argc});
   } catch (const std::bad_alloc&) {
     allocationFailed();
   } catch (const std::length_error&) {

@@ -1,7 +1,8 @@
 // Fuzzes the sentence assembler's record reader and assembly: one output
 // line per record, only dictionary words or "<unknown>" written, CR LF read
 // as LF, sentences built only of the record's own values, and every
-// fragment that the learner writes read back with its values and weight.
+// fragment that the learner writes read back with its values and weight;
+// and its command line, which takes --help and nothing else.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -15,8 +16,10 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "assembler/command_line.h"
 #include "assembler/fragment_reader.h"
 #include "assembler/record_loop.h"
 #include "assembler/sentence_assembly.h"
@@ -139,6 +142,29 @@ void checkSentences(const std::vector<std::vector<std::string>>& records) {
   }
 }
 
+// The command line takes --help (or -h), as often as given, and nothing
+// else.
+void checkCommandLine(FuzzedDataProvider& provider) {
+  static const char* const kArguments[] = {
+      "--help", "-h", "--bogus", "-", "help", "--help=1", "", "--"};
+  std::vector<std::string_view> arguments(
+      provider.ConsumeIntegralInRange<int>(0, 3));
+  bool accepted = true;
+  for (std::string_view& argument : arguments) {
+    argument = kArguments[provider.ConsumeIntegralInRange<int>(0, 7)];
+    accepted = accepted && (argument == "--help" || argument == "-h");
+  }
+  std::string error;
+  const std::optional<hn::AssemblerOptions> options =
+      hn::parseAssemblerArguments(arguments, error);
+  HN_FUZZ_CHECK(options.has_value() == accepted);
+  if (options) {
+    HN_FUZZ_CHECK(options->help == !arguments.empty());
+  } else {
+    HN_FUZZ_CHECK(!error.empty());
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
@@ -146,6 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   FuzzedDataProvider provider(data, size);
   checkRoundTrip(provider);
   const bool finalReturn = provider.ConsumeBool();
+  checkCommandLine(provider);
   const std::string input = provider.ConsumeRemainingBytesAsString();
 
   // Exactly one output line per record, each of known words.

@@ -49,12 +49,19 @@ hn::RunScriptEntries parseWithModel(const std::string& script) {
   return entries;
 }
 
-// The entries that must stop a run: negative counts on lines 4 and 6 by
-// strtoll, a weight-update parameter on line 5 that strtod reads as
+// The entries that must stop a run: by strtoll, an order (line 2) outside
+// 0..60000, an order2 (line 3) outside 0..4800 and negative counts on lines
+// 4 and 6; a weight-update parameter on line 5 that strtod reads as
 // infinite or not a number.
 std::vector<std::size_t> faultLinesByModel(
     const hn::RunScriptEntries& entries) {
   std::vector<std::size_t> lines;
+  const auto outside = [](const std::string& entry, std::int32_t maximum) {
+    const std::int32_t value = hn::fuzz::strtollInt32(entry);
+    return value < 0 || value > maximum;
+  };
+  if (outside(entries[1], 60000)) lines.push_back(2);
+  if (outside(entries[2], 4800)) lines.push_back(3);
   if (hn::fuzz::strtollInt32(entries[3]) < 0) lines.push_back(4);
   if (!std::isfinite(std::strtod(entries[4].c_str(), nullptr))) {
     lines.push_back(5);

@@ -9,21 +9,37 @@
 # missing and the machine lets it (the summary is printed without them).
 set -euo pipefail
 
+usage="usage: tools/demo.sh [--pairs N] [--seed S] [--kind shapes|scenes]"
+refuse() {
+  echo "tools/demo.sh: $1" >&2
+  echo "$usage" >&2
+  exit 2
+}
+
+# Every option is checked here, before anything is built or deleted;
+# hn_sample_data checks the ranges again when it writes the data.
 pairs=200
 seed=1
 kind=shapes
 while (($# > 0)); do
   case "$1" in
-    --pairs) pairs="$2"; shift 2 ;;
-    --seed) seed="$2"; shift 2 ;;
-    --kind) kind="$2"; shift 2 ;;
-    *) echo "usage: tools/demo.sh [--pairs N] [--seed S] [--kind shapes|scenes]" >&2; exit 2 ;;
+    --pairs | --seed | --kind)
+      (($# >= 2)) || refuse "$1 needs a value"
+      case "$1" in
+        --pairs) pairs="$2" ;;
+        --seed) seed="$2" ;;
+        --kind) kind="$2" ;;
+      esac
+      shift 2 ;;
+    *) refuse "unknown option '$1'" ;;
   esac
 done
+[[ "$pairs" =~ ^[1-9][0-9]*$ ]] || refuse "--pairs takes a whole number from 1, not '$pairs'"
+[[ "$seed" =~ ^[0-9]+$ ]] || refuse "--seed takes a whole number from 0, not '$seed'"
 case "$kind" in
   shapes) width=12; height=12; column_step=1; row_step=1; drawn="every column and row" ;;
   scenes) width=80; height=60; column_step=2; row_step=4; drawn="every 2nd column, 4th row" ;;
-  *) echo "tools/demo.sh: --kind is shapes or scenes, not '$kind'" >&2; exit 2 ;;
+  *) refuse "--kind is shapes or scenes, not '$kind'" ;;
 esac
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -56,9 +72,15 @@ grep -q '^PNG_LIBRARY_RELEASE:FILEPATH=/' "$build/CMakeCache.txt" && targets+=(h
 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
 build_time=$(seconds_since "$start")
 
-rm -rf "$demo"
+# The data is written beside the previous run, which is replaced only once
+# hn_sample_data has taken the options and written every file.
+staging="$demo.new"
+rm -rf "$staging"
 start=$(now)
-"$build/tools/sample_data/hn_sample_data" --kind "$kind" --pairs "$pairs" --seed "$seed" --out "$demo" >/dev/null
+"$build/tools/sample_data/hn_sample_data" --kind "$kind" --pairs "$pairs" --seed "$seed" --out "$staging" >/dev/null ||
+  { status=$?; rm -rf "$staging"; exit "$status"; }
+rm -rf "$demo"
+mv "$staging" "$demo"
 data_time=$(seconds_since "$start")
 
 # Image to text, as the sample run script says.

@@ -89,6 +89,10 @@ script("non_finite", ["0", "2", "1", "2", "inf", "4", "s", "i", "o", "p"],
 script("nan_and_blanks", ["", "  \t 3 words", "", "2", "nan", "\v30", "a"],
        ["-h", "--seed"])
 script("short", ["1", "3"], ["--seed", "0007"])
+script("orders", ["1", "-1", "4801", "2", "0.5", "4", "s", "i", "o", "p"],
+       ["--seed", "1"])
+script("order_caps", ["1", "60000", "4800", "2", "0.5", "4", "s", "i", "o"],
+       ["--quiet"])
 script("model_options", readme, ["--save-model", "m.model", "--threads", "2",
                                  "--quiet", "--literal"])
 script("both_models", readme, ["--load-model", "m", "--save-model", "n",
@@ -97,12 +101,18 @@ script("both_models", readme, ["--load-model", "m", "--save-model", "n",
 
 # assembler_fuzzer, from the end: value count (byte % 6 + 1), four bytes
 # per value, the weight kind (byte % 6: 0 inf, 1 -inf, 2 nan, else a
-# floating point number from the following bytes), CR at the end (byte & 1);
-# the front is the learner's text output.
-def assembler(name, records, weight_kind=3, final_return=0):
+# floating point number from the following bytes), CR at the end (byte & 1),
+# the number of arguments (byte % 4) and each argument (byte % 8, an index
+# into ARGUMENTS); the front is the learner's text output.
+ARGUMENTS = ["--help", "-h", "--bogus", "-", "help", "--help=1", "", "--"]
+
+
+def assembler(name, records, weight_kind=3, final_return=0, arguments=()):
     values = tail(2, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0)
+    picks = [ARGUMENTS.index(argument) for argument in arguments]
     write("assembler_fuzzer", name,
-          records.encode("latin-1") + tail(final_return) + tail(weight_kind) +
+          records.encode("latin-1") +
+          tail(final_return, len(arguments), *picks) + tail(weight_kind) +
           values)
 
 
@@ -114,7 +124,7 @@ assembler("records",
 assembler("infinite", "line : 0\n{(1,2,3):inf}\n{(2,3,4):2}\n"
           "{(3,4,5):nan}\n{(4,5,6):1e999}\n", weight_kind=0)
 assembler("crlf", "line : 0\r\n{(1,2,3):9}\r\n{(2,3,4):2}\r\nline : 1\r\n",
-          weight_kind=2, final_return=1)
+          weight_kind=2, final_return=1, arguments=["--help", "-h"])
 assembler("stray", "{(1,2):5}\nstray text\nLine : 7\n{(4,x):2}\n4 8 15:2\n"
           "{(99999999999):2}\nlemma\n{( 4 , 8 ):1}\n", weight_kind=1)
-assembler("empty", "")
+assembler("empty", "", arguments=["--bogus"])

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/atomic_file.h"
+#include "common/output_target.h"
 #include "learner/driver/generation_output.h"
 #include "learner/driver/run_files.h"
 #include "learner/model/model_file.h"
@@ -69,11 +70,14 @@ int LearningRun::execute() {
   }
   if (!closeOutput(out, outputName)) status = kFailureStatus;
   if (!dataSet.loaded) {
+    reportUnopenable(dataFiles(entries));
     std::cerr << "hn_learner: the data files \"" << entries[kSentenceFileEntry]
               << "\" and \"" << entries[kImageFileEntry]
               << "\" could not be read; the run had no data\n"
               << std::flush;
     status = kFailureStatus;
+  } else if (dataSet.instances.empty()) {
+    reportNoPairs(entries, "the accuracy");
   }
   return status;
 }
@@ -95,13 +99,12 @@ int LearningRun::refuseBeforeTraining() const {
       trainingLogFile(),
   };
   if (modelFile) written.push_back(modelFileNamed(*modelFile, "--save-model"));
-  const std::vector<RunFile> read = {
-      runScriptFile(),
-      entryFile(entries, kSentenceFileEntry, "the sentence file"),
-      entryFile(entries, kImageFileEntry, "the image file"),
-  };
-  if (const std::optional<std::string> clash = sameFileClash(written, read)) {
-    std::cerr << "hn_learner: " << *clash
+  std::vector<RunFile> read = dataFiles(entries);
+  read.insert(read.begin(), runScriptFile());
+  std::optional<std::string> refusal = sameFileClash(written, read);
+  if (!refusal) refusal = nonRegularOutput(written);
+  if (refusal) {
+    std::cerr << "hn_learner: " << *refusal
               << "; nothing was trained or written\n"
               << std::flush;
     return kRefusedStatus;
@@ -122,7 +125,7 @@ int LearningRun::refuseBeforeTraining() const {
     return kFailureStatus;
   }
   std::string error;
-  if (modelFile && !canCreateBeside(*modelFile, error)) {
+  if (modelFile && !canCreateBeside(outputTarget(*modelFile), error)) {
     std::cerr << "hn_learner: cannot save the model: " << error
               << "; nothing was trained\n"
               << std::flush;
@@ -133,7 +136,9 @@ int LearningRun::refuseBeforeTraining() const {
 
 bool LearningRun::saveTrainedModel() {
   std::string error;
-  if (saveModel(*modelFile, storage, {learner.order, learner.order2}, error)) {
+  // Through a link, the file it leads to is replaced, not the link.
+  if (saveModel(outputTarget(*modelFile), storage,
+                {learner.order, learner.order2}, error)) {
     return true;
   }
   std::cerr << "hn_learner: cannot save the model to \"" << *modelFile

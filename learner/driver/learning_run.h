@@ -36,8 +36,9 @@ class LearningRun {
   // `runScriptFaults`, then whether a file the run writes (the selected
   // output file, result.txt, the model file of --save-model) is the same
   // file as one that it reads (configure.txt and the two data files) or as
-  // another that it writes (status 2), then whether each can be created
-  // (status 1). Returns 0 when training may start.
+  // another that it writes, or is a folder, a device node or a FIFO
+  // (status 2), then whether each can be created (status 1). Returns 0
+  // when training may start.
   int refuseBeforeTraining() const;
   bool generatesImages() const;
   std::size_t outputEntry() const;

@@ -8,6 +8,7 @@
 #include "learner/driver/command_line.h"
 #include "learner/driver/learning_run.h"
 #include "learner/driver/model_run.h"
+#include "learner/driver/run_lock.h"
 #include "learner/driver/run_script.h"
 
 namespace {
@@ -34,12 +35,44 @@ int learn(int argc, char** argv) {
               << std::flush;
     return 1;
   }
+  if (entries == hn::RunScriptEntries{}) {
+    std::cerr << "hn_learner: the run script " << hn::kRunScriptName
+              << " is empty; nothing was trained\n"
+              << std::flush;
+    return 1;
+  }
+  // Held until the process ends: every file the run writes is written
+  // under it, from the checks before training on.
+  const hn::RunLock lock(".");
+  if (lock.heldElsewhere()) {
+    std::cerr << "hn_learner: another hn_learner run is writing in this "
+                 "folder: it holds the run lock (an advisory lock on the "
+                 "working folder); nothing was trained or written\n"
+              << std::flush;
+    return 2;
+  }
+  if (!lock.problem().empty()) {
+    std::cerr << "hn_learner: cannot lock the working folder ("
+              << lock.problem()
+              << "); running without the guard against a second run in it\n"
+              << std::flush;
+  }
   if (commandLine->loadModel) {
     hn::ModelRun run(entries, *commandLine);
     return run.execute();
   }
   hn::LearningRun run(entries, *commandLine);
   return run.execute();
+}
+
+// Standard output carries the run's progress lines: a run whose lines were
+// lost (a full disk, a closed pipe) has failed, even if every file was
+// written.
+int withStandardOutputChecked(int status) {
+  std::cout.flush();
+  if (std::cout) return status;
+  std::cerr << "hn_learner: writing to standard output failed\n" << std::flush;
+  return status == 0 ? 1 : status;
 }
 
 }  // namespace
@@ -49,7 +82,7 @@ int main(int argc, char** argv) {
   // A container asked for more than it can ever hold throws instead of
   // calling operator new: that is an allocation failure too.
   try {
-    return learn(argc, argv);
+    return withStandardOutputChecked(learn(argc, argv));
   } catch (const std::bad_alloc&) {
     hn::fatal(hn::kAllocationFailure);
   } catch (const std::length_error&) {

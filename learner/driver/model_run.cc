@@ -62,6 +62,9 @@ int ModelRun::execute() {
   generate(out);
   if (!closeOutput(out, outputName)) return kFailureStatus;
   if (scored) {
+    if (dataSet.instances.empty()) {
+      reportNoPairs(entries, "the held-out text-to-image accuracy");
+    }
     scoreOtherDirection();
     score.writeImageAccuracy(std::cout);
     score.writeTextShare(std::cout);
@@ -73,14 +76,14 @@ std::optional<std::string> ModelRun::outputClash() const {
   std::vector<RunFile> read = {runScriptFile(),
                                modelFileNamed(modelFile, "--load-model")};
   // A data file named "-" is left out, not read.
-  for (const std::size_t entry : {kSentenceFileEntry, kImageFileEntry}) {
-    if (entries[entry] == "-") continue;
-    read.push_back(entryFile(
-        entries, entry,
-        entry == kSentenceFileEntry ? "the sentence file" : "the image file"));
+  for (const RunFile& file : dataFiles(entries)) {
+    if (file.name != "-") read.push_back(file);
   }
-  return sameFileClash({entryFile(entries, outputEntry(), "the output file")},
-                       read);
+  const std::vector<RunFile> written = {
+      entryFile(entries, outputEntry(), "the output file")};
+  std::optional<std::string> refusal = sameFileClash(written, read);
+  if (!refusal) refusal = nonRegularOutput(written);
+  return refusal;
 }
 
 bool ModelRun::generatesImages() const { return entries[0] == "0"; }

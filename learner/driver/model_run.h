@@ -26,15 +26,16 @@ class ModelRun {
   ModelRun(const RunScriptEntries& entries, const CommandLine& options);
 
   // Returns the exit status: 0; 2 when the output file is a file the run
-  // reads (configure.txt, the model file, a data file); 1 when the model,
-  // the data or the output file cannot be used, or a write or the close of
-  // the output file failed. The model and the data are checked before the
-  // output file is created, so a refused run leaves it untouched.
+  // reads (configure.txt, the model file, a data file) or not a regular
+  // file; 1 when the model, the data or the output file cannot be used, or
+  // a write or the close of the output file failed. The model and the data
+  // are checked before the output file is created, so a refused run leaves
+  // it untouched.
   int execute();
 
  private:
   // The message naming the output file and a file the run reads that it
-  // is, if any.
+  // is, or what other than a regular file it is, if any.
   std::optional<std::string> outputClash() const;
   bool generatesImages() const;
   std::size_t outputEntry() const;

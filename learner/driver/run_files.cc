@@ -1,9 +1,15 @@
 #include "learner/driver/run_files.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
 
+#include "common/output_target.h"
 #include "common/same_file.h"
 
 namespace hn {
@@ -13,6 +19,11 @@ RunFile entryFile(const RunScriptEntries& entries, std::size_t entry,
   return {entries[entry], role + " \"" + entries[entry] + "\" on line " +
                               std::to_string(entry + 1) + " of " +
                               kRunScriptName};
+}
+
+std::vector<RunFile> dataFiles(const RunScriptEntries& entries) {
+  return {entryFile(entries, kSentenceFileEntry, "the sentence file"),
+          entryFile(entries, kImageFileEntry, "the image file")};
 }
 
 RunFile runScriptFile() {
@@ -48,13 +59,49 @@ std::optional<std::string> sameFileClash(const std::vector<RunFile>& written,
   return std::nullopt;
 }
 
+std::optional<std::string> nonRegularOutput(
+    const std::vector<RunFile>& written) {
+  for (const RunFile& output : written) {
+    const FileKind kind = fileKind(output.name);
+    if (!isWritableKind(kind)) {
+      return output.origin + " is " + describe(kind) + ", not a regular file";
+    }
+  }
+  return std::nullopt;
+}
+
 bool canCreate(const std::string& name) {
+  const std::string target = outputTarget(name);
   std::error_code error;
-  const bool existed = std::filesystem::exists(name, error);
+  const bool existed = std::filesystem::exists(target, error);
   const bool opened =
-      static_cast<bool>(std::ofstream(name, std::ios::app | std::ios::out));
-  if (opened && !existed) std::filesystem::remove(name, error);
+      static_cast<bool>(std::ofstream(target, std::ios::app | std::ios::out));
+  if (opened && !existed) std::filesystem::remove(target, error);
   return opened;
+}
+
+void reportUnopenable(const std::vector<RunFile>& files) {
+  for (const RunFile& file : files) {
+    // Without blocking, should the file be a FIFO.
+    const int descriptor =
+        ::open(file.name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor >= 0) {
+      ::close(descriptor);
+      continue;
+    }
+    std::cerr << "hn_learner: cannot open " << file.origin << ": "
+              << std::strerror(errno) << '\n'
+              << std::flush;
+  }
+}
+
+void reportNoPairs(const RunScriptEntries& entries,
+                   const std::string& accuracy) {
+  std::cerr << "hn_learner: no sentence-image pair was read from \""
+            << entries[kSentenceFileEntry] << "\" and \""
+            << entries[kImageFileEntry] << "\", so " << accuracy
+            << ", a mean over the pairs, is -nan\n"
+            << std::flush;
 }
 
 bool closeOutput(std::ofstream& out, const std::string& name) {

@@ -44,11 +44,25 @@ std::string dataFileNames(const RunScriptEntries& entries) {
 std::vector<std::string> runScriptFaults(const RunScriptEntries& entries) {
   std::vector<std::string> faults;
   const auto refuseNegative = [&](std::size_t entry, const char* what) {
-    if (textToInt(entries[entry]) < 0) {
-      faults.push_back(lineLabel(entry) + ": the " + what + " \"" +
-                       entries[entry] + "\" is negative");
-    }
+    if (textToInt(entries[entry]) >= 0) return false;
+    faults.push_back(lineLabel(entry) + ": the " + what + " \"" +
+                     entries[entry] + "\" is negative");
+    return true;
   };
+  // Checked here, before anything is allocated for a hyperedge.
+  const auto refuseOutside = [&](std::size_t entry, const char* what,
+                                 std::int32_t maximum, const char* why) {
+    if (refuseNegative(entry, what) || textToInt(entries[entry]) <= maximum) {
+      return;
+    }
+    faults.push_back(lineLabel(entry) + ": the " + what + " \"" +
+                     entries[entry] + "\" is above " + std::to_string(maximum) +
+                     ", " + why);
+  };
+  refuseOutside(kOrderEntry, "number of sentence words per hyperedge",
+                kMaxOrder, "the most a run takes");
+  refuseOutside(kOrder2Entry, "number of image values per hyperedge",
+                kMaxOrder2, "the positions of an image");
   refuseNegative(kEpochsEntry, "number of epochs");
   if (!std::isfinite(textToReal(entries[kWeightUpdateEntry]))) {
     faults.push_back(lineLabel(kWeightUpdateEntry) +

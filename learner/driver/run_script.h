@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@ inline constexpr char kRunScriptName[] = "configure.txt";
 using RunScriptEntries = std::array<std::string, kRunScriptEntryCount>;
 
 // Indices into RunScriptEntries; the run-script line is the index + 1.
+inline constexpr std::size_t kOrderEntry = 1;
+inline constexpr std::size_t kOrder2Entry = 2;
 inline constexpr std::size_t kEpochsEntry = 3;
 inline constexpr std::size_t kWeightUpdateEntry = 4;
 inline constexpr std::size_t kPerLineEntry = 5;
@@ -40,12 +43,21 @@ RunScriptEntries readRunScript(bool& readable);
 // Entry 6, ",", entry 7: the data set's file names.
 std::string dataFileNames(const RunScriptEntries& entries);
 
-// The entries that no training may start with, one message per entry,
-// each naming its run-script line: a negative number of epochs (line 4) or
-// of hyperedges per pair (line 6), read by the `atoi` rules, and a
-// weight-update parameter (line 5) that is not a finite number by the
-// `atof` rules (inf, nan, or beyond the range of a double). Empty when the
-// run can start.
+// The largest `order` (line 2) and `order2` (line 3) a run takes. An image
+// has 4800 positions; with that many image values, a hyperedge of the
+// largest order still fits the 65,536 vertices a model file holds. No
+// sentence line the learner can use makes a larger window worth having,
+// and the caps keep a slip of the keyboard from allocating gigabytes.
+inline constexpr std::int32_t kMaxOrder = 60000;
+inline constexpr std::int32_t kMaxOrder2 = 4800;
+
+// The entries that no training may start with, one message per entry in
+// line order, each naming its run-script line: a negative `order` (line 2)
+// or `order2` (line 3), or one above its cap; a negative number of epochs
+// (line 4) or of hyperedges per pair (line 6), all read by the `atoi`
+// rules; and a weight-update parameter (line 5) that is not a finite
+// number by the `atof` rules (inf, nan, or beyond the range of a double).
+// Empty when the run can start.
 std::vector<std::string> runScriptFaults(const RunScriptEntries& entries);
 
 }  // namespace hn

@@ -5,8 +5,9 @@
 #include <bit>
 #include <cstring>
 #include <fstream>
+#include <istream>
+#include <limits>
 #include <ostream>
-#include <sstream>
 #include <vector>
 
 #include "common/atomic_file.h"
@@ -204,6 +205,39 @@ void fillStorage(std::string_view bytes, ModelShape shape, std::uint64_t count,
   }
 }
 
+// Reads no more than `count` more bytes onto `bytes`.
+void readUpTo(std::istream& in, std::uint64_t count, std::string& bytes) {
+  char buffer[kChunkSize];
+  while (count > 0 && in) {
+    in.read(buffer, static_cast<std::streamsize>(
+                        std::min<std::uint64_t>(count, sizeof buffer)));
+    bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+    count -= static_cast<std::uint64_t>(in.gcount());
+  }
+}
+
+// The header, and then no more than the size it gives the model, so that
+// neither an endless input (a device, a pipe) nor a header that is no
+// model's is ever read further. `overlong` tells whether bytes follow.
+std::string readModelBytes(std::istream& in, bool& overlong) {
+  std::string bytes;
+  readUpTo(in, kHeaderSize, bytes);
+  overlong = false;
+  if (!headerProblem(bytes).empty()) return bytes;
+  const ModelShape shape{readI32(bytes, 16), readI32(bytes, 20)};
+  const std::uint64_t count = readU64(bytes, 24);
+  if (!isValidShape(shape)) return bytes;
+  // Past what any file can hold, the body is read until the input ends.
+  const std::uint64_t record = recordSize(shape);
+  const std::uint64_t body =
+      count < std::numeric_limits<std::uint64_t>::max() / record - 1
+          ? count * record + kChecksumSize
+          : std::numeric_limits<std::uint64_t>::max();
+  readUpTo(in, body, bytes);
+  overlong = in && in.peek() != std::char_traits<char>::eof();
+  return bytes;
+}
+
 }  // namespace
 
 void writeModel(std::ostream& out, const Storage& storage, ModelShape shape) {
@@ -275,16 +309,26 @@ std::optional<ModelShape> loadModel(const std::filesystem::path& path,
                                     const LoadProgress& progress) {
   std::error_code ignored;
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  // Streaming an empty file sets `content`'s failbit, which means nothing.
-  if (in) content << in.rdbuf();
-  if (!in || std::filesystem::is_directory(path, ignored)) {
+  const bool readable = in && !std::filesystem::is_directory(path, ignored);
+  std::string content;
+  bool overlong = false;
+  if (readable) content = readModelBytes(in, overlong);
+  if (!readable || in.bad()) {
     error = "hn_learner: cannot read the model file \"" + path.string() + "\"";
     return std::nullopt;
   }
   std::string problem;
-  std::optional<ModelShape> shape =
-      readModel(content.view(), storage, problem, progress);
+  std::optional<ModelShape> shape;
+  if (overlong) {
+    // A regular file tells how much follows; an endless input does not.
+    const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+    problem = "is corrupt: " +
+              (ignored ? std::string("more bytes")
+                       : std::to_string(size - content.size()) + " bytes") +
+              " follow the end of the model";
+  } else {
+    shape = readModel(content, storage, problem, progress);
+  }
   if (!shape) {
     error = "hn_learner: the model file \"" + path.string() + "\" " + problem;
   }

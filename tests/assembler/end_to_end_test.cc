@@ -14,6 +14,8 @@
 #include <iterator>
 #include <string>
 
+#include "testing/special_files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -51,16 +53,22 @@ class SentenceAssemblerRun : public ::testing::Test {
   }
 
   // Standard output and error are captured outside the working folder so
-  // that they do not show up among the program's files.
-  Outcome runProgram() const {
+  // that they do not show up among the program's files. `shellPrefix` may
+  // set limits first. A run that does not end within a minute is stopped
+  // (status -1), so that a regression cannot hang the tests.
+  Outcome runProgram(const std::string& arguments = "",
+                     const std::string& shellPrefix = "") const {
     const fs::path out = root_ / "stdout.txt";
     const fs::path err = root_ / "stderr.txt";
-    const std::string command = "cd '" + folder_.string() + "' && '" +
-                                SENTENCE_ASSEMBLER_PATH + "' >'" +
-                                out.string() + "' 2>'" + err.string() + "'";
+    const std::string command =
+        "cd '" + folder_.string() + "' && " + shellPrefix +
+        "timeout -s KILL 60 '" + SENTENCE_ASSEMBLER_PATH + "' " + arguments +
+        " >'" + out.string() + "' 2>'" + err.string() + "'";
     const int wait = std::system(command.c_str());
     Outcome result;
-    if (WIFEXITED(wait)) result.status = WEXITSTATUS(wait);
+    if (WIFEXITED(wait) && WEXITSTATUS(wait) != 137) {
+      result.status = WEXITSTATUS(wait);
+    }
     result.standardOutput = read(out);
     result.standardError = read(err);
     return result;
@@ -180,13 +188,75 @@ TEST_F(SentenceAssemblerRun, MissingOutputLineIsReported) {
                 "cannot create output file \"\" (configure.txt line 2)");
 }
 
+// A disk that fills up is played by a limit on the size of every file the
+// run writes.
 TEST_F(SentenceAssemblerRun, FailedWriteIsReported) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  std::string input = "line : 0\n";
+  for (int record = 1; record < 200; ++record) {
+    input += "{(1,2,3):1}\nline : " + std::to_string(record) + "\n";
+  }
+  writeFiles(input);
+  expectFailure(runProgram("", "trap '' XFSZ; ulimit -f 1 && "),
+                "cannot write output file \"out.txt\" (configure.txt line 2)");
+}
+
+TEST_F(SentenceAssemblerRun, OutputThatIsNoRegularFileIsRefused) {
+  const struct {
+    std::string name;  // the special file
+    std::string outputPath;
+  } cases[] = {
+      {"out.txt", "out.txt"},
+      // Links are followed to the file they lead to.
+      {"special", "link.txt"},
+  };
+  for (const auto& c : cases) {
+    for (const std::string kind : hn::testing::kSpecialKinds) {
+      writeFiles("line : 0\n{(1,2,3):1}\n");
+      write("configure.txt", "in.txt\n" + c.outputPath + "\n");
+      fs::remove_all(folder_ / c.name);
+      fs::remove(folder_ / "link.txt");
+      fs::create_symlink("special", folder_ / "link.txt");
+      if (!hn::testing::makeSpecialFile(folder_ / c.name, kind)) continue;
+      const fs::file_type type = fs::status(folder_ / c.name).type();
+      const Outcome outcome = runProgram();
+      EXPECT_EQ(2, outcome.status) << c.outputPath << " as " << kind;
+      EXPECT_EQ("sentence_assembler: output file \"" + c.outputPath +
+                    "\" (configure.txt line 2) is " + kind +
+                    ", not a regular file; nothing was written\n",
+                outcome.standardError);
+      EXPECT_EQ(type, fs::status(folder_ / c.name).type());
+      EXPECT_TRUE(fs::is_symlink(folder_ / "link.txt"));
+    }
+  }
+}
+
+TEST_F(SentenceAssemblerRun, OutputIsWrittenThroughALinkWhichStays) {
   writeFiles("line : 0\n{(1,2,3):1}\n");
-  write("configure.txt", "in.txt\n/dev/full\n");
-  expectFailure(
-      runProgram(),
-      "cannot write output file \"/dev/full\" (configure.txt line 2)");
+  write("configure.txt", "in.txt\nlink.txt\n");
+  fs::create_symlink("sentences.txt", folder_ / "link.txt");
+  expectSilentSuccess(runProgram());
+  EXPECT_TRUE(fs::is_symlink(folder_ / "link.txt"));
+  EXPECT_EQ("the cat \n", output("sentences.txt"));
+}
+
+TEST_F(SentenceAssemblerRun, HelpAndUnknownArgumentsWriteNothing) {
+  writeFiles("line : 0\n{(1,2,3):1}\n");
+  const Outcome help = runProgram("--help");
+  EXPECT_EQ(0, help.status);
+  EXPECT_EQ(0u,
+            help.standardOutput.find("usage: sentence_assembler [--help]\n"))
+      << help.standardOutput;
+  EXPECT_EQ("", help.standardError);
+  for (const std::string argument : {"--bogus", "out.txt", "-"}) {
+    const Outcome wrong = runProgram("'" + argument + "'");
+    EXPECT_EQ(2, wrong.status) << argument;
+    EXPECT_EQ("", wrong.standardOutput) << argument;
+    EXPECT_EQ(0u, wrong.standardError.find(
+                      "sentence_assembler: unknown argument \"" + argument +
+                      "\"\n\nusage: sentence_assembler"))
+        << wrong.standardError;
+  }
+  EXPECT_FALSE(exists("out.txt"));
 }
 
 TEST_F(SentenceAssemblerRun, AnOutputThatIsAFileItReadsIsRefused) {
@@ -280,13 +350,12 @@ TEST_F(SentenceAssemblerRun, RunningOutOfMemoryEndsWithTheMessageAnd255) {
     for (int i = 0; i < 64; ++i) in << block;
     in << '\n';
   }
-  const std::string command =
-      "cd '" + folder_.string() + "' && ulimit -v 40000 && '" +
-      SENTENCE_ASSEMBLER_PATH + "' 2>'" + (root_ / "stderr.txt").string() + "'";
-  const int wait = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(wait));
-  EXPECT_EQ(255, WEXITSTATUS(wait));
-  EXPECT_EQ("cannot allocate memory!!\n", read(root_ / "stderr.txt"));
+  write("out.txt", "earlier sentences\n");
+  const Outcome outcome = runProgram("", "ulimit -v 40000 && ");
+  EXPECT_EQ(255, outcome.status);
+  EXPECT_EQ("cannot allocate memory!!\n", outcome.standardError);
+  // The first record could not be read: the output was not created yet.
+  EXPECT_EQ("earlier sentences\n", output("out.txt"));
 }
 
 TEST_F(SentenceAssemblerRun, AKilledRunKeepsTheSentencesOfFinishedRecords) {

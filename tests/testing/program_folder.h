@@ -87,14 +87,34 @@ class ProgramFolder {
   // minute is stopped, so that a regression cannot hang the tests.
   ProgramResult run(const std::string& arguments = "",
                     const std::string& shellPrefix = "") const {
+    return runRedirected(arguments, shellPrefix,
+                         "> '" + (root_ / "out").string() + "'");
+  }
+
+  // As `run`, with standard output sent where the shell redirection
+  // `output` says (">full"); `out` stays empty.
+  ProgramResult runWithStandardOutput(const std::string& arguments,
+                                      const std::string& output) const {
+    writeFile(root_ / "out", "");
+    return runRedirected(arguments, "", output);
+  }
+
+  // Runs the program in the folder with every regular file it writes
+  // limited to `blocks` blocks of `ulimit -f` (512 bytes in Debian's
+  // /bin/sh, 1024 in bash): a write past the limit fails
+  // with "File too large", as on a full disk. Standard output passes
+  // through a pipe, which the limit does not touch.
+  ProgramResult runWithFileSizeLimit(const std::string& arguments,
+                                     int blocks) const {
     const std::string command =
-        "cd '" + work().string() + "' && " + shellPrefix +
-        "timeout -s KILL 60 '" + program_ + "' " + arguments + " > '" +
-        (root_ / "out").string() + "' 2> '" + (root_ / "err").string() + "'";
-    const int status = std::system(command.c_str());
-    const int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    // timeout reports a killed program as 128 + 9.
-    return {exitStatus == 137 ? -1 : exitStatus, readFile(root_ / "out"),
+        "cd '" + work().string() + "' && { trap '' XFSZ; ulimit -f " +
+        std::to_string(blocks) + " && timeout -s KILL 60 '" + program_ + "' " +
+        arguments + " 2>'" + (root_ / "err").string() + "'; echo $? >'" +
+        (root_ / "status").string() + "'; } | cat >'" +
+        (root_ / "out").string() + "'";
+    if (std::system(command.c_str()) == -1) return {-1, "", ""};
+    const int status = std::stoi(readFile(root_ / "status"));
+    return {status == 137 ? -1 : status, readFile(root_ / "out"),
             readFile(root_ / "err")};
   }
 
@@ -124,6 +144,20 @@ class ProgramFolder {
   }
 
  private:
+  ProgramResult runRedirected(const std::string& arguments,
+                              const std::string& shellPrefix,
+                              const std::string& output) const {
+    const std::string command = "cd '" + work().string() + "' && " +
+                                shellPrefix + "timeout -s KILL 60 '" +
+                                program_ + "' " + arguments + " " + output +
+                                " 2> '" + (root_ / "err").string() + "'";
+    const int status = std::system(command.c_str());
+    const int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // timeout reports a killed program as 128 + 9.
+    return {exitStatus == 137 ? -1 : exitStatus, readFile(root_ / "out"),
+            readFile(root_ / "err")};
+  }
+
   std::string program_;
   fs::path root_;
 };

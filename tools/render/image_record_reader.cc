@@ -10,9 +10,10 @@ constexpr std::string_view kHeader = "line : ";
 
 bool isSeparator(char c) { return c == ',' || c == ' ' || c == '\r'; }
 
-// Splits at commas and blanks; a field must be a whole number on its own.
+// Splits at commas and blanks; a field must be a whole number on its own
+// that fits in 32 bits. On failure `fault` says why.
 bool parseValues(std::string_view line, std::vector<std::int32_t>& values,
-                 std::string& field) {
+                 std::string& fault) {
   std::size_t at = 0;
   while (at < line.size()) {
     if (isSeparator(line[at])) {
@@ -25,7 +26,10 @@ bool parseValues(std::string_view line, std::vector<std::int32_t>& values,
     const auto [stop, failure] =
         std::from_chars(line.data() + at, line.data() + end, value);
     if (failure != std::errc() || stop != line.data() + end) {
-      field = line.substr(at, end - at);
+      const std::string field(line.substr(at, end - at));
+      fault = stop == line.data() + end
+                  ? "'" + field + "' is out of range (beyond 32 bits)"
+                  : "'" + field + "' is not a whole number";
       return false;
     }
     values.push_back(value);
@@ -70,10 +74,9 @@ std::optional<std::vector<ImageRecord>> readImageRecords(
     record.number =
         headerNumber.value_or(static_cast<std::int32_t>(records.size()));
     headerNumber.reset();
-    std::string field;
-    if (!parseValues(line, record.values, field)) {
-      error = located(fileName, lineNumber,
-                      "'" + field + "' is not a whole number");
+    std::string fault;
+    if (!parseValues(line, record.values, fault)) {
+      error = located(fileName, lineNumber, fault);
       return std::nullopt;
     }
     records.push_back(std::move(record));

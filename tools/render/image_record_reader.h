@@ -19,7 +19,8 @@ struct ImageRecord {
 // line, values separated by commas) or the learner's image output (a
 // "line : k" header, then one line of values separated by blanks). Returns
 // nothing and sets `error` to "file:line: reason" on the first field that is
-// not a whole number, or on a header without its image line.
+// not a whole number or does not fit in 32 bits, or on a header without its
+// image line.
 std::optional<std::vector<ImageRecord>> readImageRecords(
     std::istream& in, std::string_view fileName, std::string& error);
 

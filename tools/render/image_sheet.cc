@@ -32,7 +32,48 @@ std::string captionOf(const ImageRecord& record, std::size_t index,
   return caption;
 }
 
+// Where a grid puts its records: `across` cells in a row, `down` rows.
+struct GridLayout {
+  int textScale = 1;
+  int lineHeight = 0;
+  int cellWidth = 0;
+  int cellHeight = 0;
+  std::int64_t across = 1;
+  std::int64_t down = 1;
+  PictureSize size;
+};
+
+GridLayout layGrid(std::size_t count, const ImageGeometry& geometry,
+                   int perRow) {
+  GridLayout grid;
+  const int imageWidth = geometry.columns * geometry.scale;
+  const int imageHeight = geometry.rows * geometry.scale;
+  grid.textScale = textScaleFor(imageWidth);
+  grid.lineHeight = (kGlyphHeight + 2) * grid.textScale;
+  grid.cellWidth =
+      std::max(imageWidth, textWidth("#000", grid.textScale)) + kMargin;
+  grid.cellHeight = imageHeight + kCaptionLines * grid.lineHeight + kMargin;
+  const auto records = static_cast<std::int64_t>(count);
+  grid.across =
+      std::max<std::int64_t>(1, std::min<std::int64_t>(perRow, records));
+  grid.down =
+      std::max<std::int64_t>(1, (records + grid.across - 1) / grid.across);
+  grid.size = {grid.across * grid.cellWidth + kMargin,
+               grid.down * grid.cellHeight + kMargin};
+  return grid;
+}
+
 }  // namespace
+
+PictureSize recordPictureSize(const ImageGeometry& geometry) {
+  return {std::int64_t{geometry.columns} * geometry.scale,
+          std::int64_t{geometry.rows} * geometry.scale};
+}
+
+PictureSize gridPictureSize(std::size_t count, const ImageGeometry& geometry,
+                            int perRow) {
+  return layGrid(count, geometry, perRow).size;
+}
 
 Palette paletteFor(std::span<const ImageRecord> records,
                    const ImageGeometry& geometry) {
@@ -46,8 +87,8 @@ Palette paletteFor(std::span<const ImageRecord> records,
 
 Raster drawRecord(const ImageRecord& record, const Palette& palette,
                   const ImageGeometry& geometry) {
-  Raster raster(geometry.columns * geometry.scale,
-                geometry.rows * geometry.scale);
+  const PictureSize size = recordPictureSize(geometry);
+  Raster raster(static_cast<int>(size.width), static_cast<int>(size.height));
   raster.drawImage(drawnValues(record, geometry), geometry.columns,
                    geometry.rows, palette, 0, 0, geometry.scale);
   return raster;
@@ -56,32 +97,28 @@ Raster drawRecord(const ImageRecord& record, const Palette& palette,
 Raster drawGrid(std::span<const ImageRecord> records,
                 std::span<const std::string> captions, const Palette& palette,
                 const ImageGeometry& geometry, int perRow) {
-  const int imageWidth = geometry.columns * geometry.scale;
+  // The caller keeps the picture small enough for int coordinates.
+  const GridLayout grid = layGrid(records.size(), geometry, perRow);
   const int imageHeight = geometry.rows * geometry.scale;
-  const int textScale = textScaleFor(imageWidth);
-  const int lineHeight = (kGlyphHeight + 2) * textScale;
-  const int cellWidth =
-      std::max(imageWidth, textWidth("#000", textScale)) + kMargin;
-  const int cellHeight = imageHeight + kCaptionLines * lineHeight + kMargin;
   const int count = static_cast<int>(records.size());
-  const int across = std::max(1, std::min(perRow, count));
-  const int down = std::max(1, (count + across - 1) / across);
-  Raster raster(across * cellWidth + kMargin, down * cellHeight + kMargin,
-                kPaper);
+  const int across = static_cast<int>(grid.across);
+  Raster raster(static_cast<int>(grid.size.width),
+                static_cast<int>(grid.size.height), kPaper);
   for (int index = 0; index < count; ++index) {
-    const int left = kMargin + (index % across) * cellWidth;
-    const int top = kMargin + (index / across) * cellHeight;
+    const int left = kMargin + (index % across) * grid.cellWidth;
+    const int top = kMargin + (index / across) * grid.cellHeight;
     const ImageRecord& record = records[static_cast<std::size_t>(index)];
     raster.drawImage(drawnValues(record, geometry), geometry.columns,
                      geometry.rows, palette, left, top, geometry.scale);
     const std::vector<std::string> lines =
         wrapText(captionOf(record, static_cast<std::size_t>(index), captions),
-                 cellWidth - kMargin, textScale);
+                 grid.cellWidth - kMargin, grid.textScale);
     for (int line = 0; line < std::min<int>(kCaptionLines, lines.size());
          ++line) {
-      raster.drawText(lines[static_cast<std::size_t>(line)], left,
-                      top + imageHeight + textScale + line * lineHeight,
-                      textScale, kInk);
+      raster.drawText(
+          lines[static_cast<std::size_t>(line)], left,
+          top + imageHeight + grid.textScale + line * grid.lineHeight,
+          grid.textScale, kInk);
     }
   }
   return raster;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
@@ -17,6 +19,23 @@ struct ImageGeometry {
   int rows = 60;
   int scale = 1;
 };
+
+// The size of a picture in pixels, in 64 bits so that no size overflows
+// before it is checked.
+struct PictureSize {
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+  std::int64_t pixels() const { return width * height; }
+};
+
+// The most pixels a picture may have: 300 MB of memory. The drawing below
+// takes pictures of that size at most, whose sides fit an int.
+inline constexpr std::int64_t kMaxPicturePixels = 100'000'000;
+
+// The pictures that drawRecord and drawGrid make.
+PictureSize recordPictureSize(const ImageGeometry& geometry);
+PictureSize gridPictureSize(std::size_t count, const ImageGeometry& geometry,
+                            int perRow);
 
 // One palette for all records drawn together, so that equal values look
 // alike in every picture; only the first columns * rows values of a record

@@ -5,12 +5,17 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <new>
+#include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "common/output_target.h"
+#include "common/same_file.h"
 #include "tools/render/image_record_reader.h"
 #include "tools/render/image_sheet.h"
 #include "tools/render/png_file.h"
@@ -20,6 +25,7 @@ namespace {
 
 constexpr int kUsageStatus = 2;
 constexpr int kFailureStatus = 1;
+constexpr int kMemoryStatus = 255;
 
 std::vector<std::string> readLines(const std::string& path, bool& readable) {
   std::vector<std::string> lines;
@@ -46,6 +52,52 @@ void warnAboutShortRecords(std::span<const hn::ImageRecord> records,
   }
 }
 
+std::string recordPath(const std::string& folder,
+                       const hn::ImageRecord& record) {
+  return (std::filesystem::path(folder) /
+          ("record_" + std::to_string(record.number) + ".png"))
+      .string();
+}
+
+// Why the picture file `path` may not be written, or nothing: it is not a
+// regular file (a folder, a device node, a FIFO; links are followed), or it
+// is a file the run reads.
+std::optional<std::string> pictureProblem(const std::string& path,
+                                          const hn::RenderOptions& options) {
+  const hn::FileKind kind = hn::fileKind(path);
+  if (!hn::isWritableKind(kind)) {
+    return "\"" + path + "\" is " + hn::describe(kind) + ", not a regular file";
+  }
+  for (const std::string& input : {options.inputFile, options.captionsFile}) {
+    if (hn::sameFile(path, input)) {
+      return "\"" + path + "\" is the same file as \"" + input + "\"";
+    }
+  }
+  return std::nullopt;
+}
+
+// Why --out may not be written, found out before anything is read: the
+// grid's file as `pictureProblem` says, the folder of one picture per
+// record when it is anything but a folder.
+std::optional<std::string> outputProblem(const hn::RenderOptions& options) {
+  if (options.grid) return pictureProblem(options.output, options);
+  const hn::FileKind kind = hn::fileKind(options.output);
+  if (kind == hn::FileKind::kNone || kind == hn::FileKind::kFolder) {
+    return std::nullopt;
+  }
+  return "--out \"" + options.output + "\" is " + hn::describe(kind) +
+         ", not a folder";
+}
+
+std::optional<std::string> sizeProblem(hn::PictureSize size) {
+  if (size.pixels() <= hn::kMaxPicturePixels) return std::nullopt;
+  return "a picture of " + std::to_string(size.width) + " by " +
+         std::to_string(size.height) + " pixels is more than the " +
+         std::to_string(hn::kMaxPicturePixels) +
+         " pixels a picture may have; draw fewer records (--count) or "
+         "smaller ones (--scale, --width, --height)";
+}
+
 bool writeEachRecord(std::span<const hn::ImageRecord> records,
                      const hn::Palette& palette,
                      const hn::ImageGeometry& geometry,
@@ -58,12 +110,9 @@ bool writeEachRecord(std::span<const hn::ImageRecord> records,
     return false;
   }
   for (const hn::ImageRecord& record : records) {
-    const std::string path =
-        (std::filesystem::path(folder) /
-         ("record_" + std::to_string(record.number) + ".png"))
-            .string();
     std::string error;
-    if (!hn::writePng(hn::drawRecord(record, palette, geometry), path, error)) {
+    if (!hn::writePng(hn::drawRecord(record, palette, geometry),
+                      recordPath(folder, record), error)) {
       std::cerr << error << '\n';
       return false;
     }
@@ -71,28 +120,64 @@ bool writeEachRecord(std::span<const hn::ImageRecord> records,
   return true;
 }
 
-int render(const hn::RenderOptions& options) {
-  std::ifstream in(options.inputFile);
+int refuse(const std::string& reason) {
+  std::cerr << "hn_render: " << reason << "; nothing was written\n";
+  return kUsageStatus;
+}
+
+std::optional<std::vector<hn::ImageRecord>> readRecords(
+    const std::string& path) {
+  if (hn::fileKind(path) == hn::FileKind::kFolder) {
+    std::cerr << "cannot read " << path << ": it is a folder\n";
+    return std::nullopt;
+  }
+  std::ifstream in(path);
   if (!in) {
-    std::cerr << "cannot read " << options.inputFile << '\n';
-    return kFailureStatus;
+    std::cerr << "cannot read " << path << '\n';
+    return std::nullopt;
   }
   std::string error;
-  const auto records = hn::readImageRecords(in, options.inputFile, error);
+  auto records = hn::readImageRecords(in, path, error);
   if (!records) {
     std::cerr << error << '\n';
-    return kFailureStatus;
+  } else if (in.bad()) {
+    std::cerr << "cannot read " << path << '\n';
+    records.reset();
   }
-  const std::size_t first =
-      std::min(records->size(), static_cast<std::size_t>(options.first));
+  return records;
+}
+
+int render(const hn::RenderOptions& options) {
+  if (const auto problem = outputProblem(options)) return refuse(*problem);
+  const auto records = readRecords(options.inputFile);
+  if (!records) return kFailureStatus;
+  const auto first = static_cast<std::size_t>(options.first);
+  if (first > 0 && first >= records->size()) {
+    return refuse("--first " + std::to_string(first) + " is past the last of " +
+                  std::to_string(records->size()) + " records in " +
+                  options.inputFile);
+  }
   const std::size_t count = std::min(
       records->size() - first,
       static_cast<std::size_t>(options.count.value_or(records->size())));
   const std::span<const hn::ImageRecord> drawn(records->data() + first, count);
-  warnAboutShortRecords(drawn, options);
 
   const hn::ImageGeometry geometry{options.width, options.height,
                                    options.scale};
+  if (const auto problem = sizeProblem(
+          options.grid ? hn::gridPictureSize(count, geometry, options.columns)
+                       : hn::recordPictureSize(geometry))) {
+    return refuse(*problem);
+  }
+  if (!options.grid) {
+    for (const hn::ImageRecord& record : drawn) {
+      const auto problem =
+          pictureProblem(recordPath(options.output, record), options);
+      if (problem) return refuse(*problem);
+    }
+  }
+  warnAboutShortRecords(drawn, options);
+
   const hn::Palette palette = hn::paletteFor(drawn, geometry);
   if (!options.grid) {
     if (!writeEachRecord(drawn, palette, geometry, options.output)) {
@@ -112,6 +197,7 @@ int render(const hn::RenderOptions& options) {
     captions.erase(captions.begin(),
                    captions.begin() + std::min(first, captions.size()));
   }
+  std::string error;
   if (!hn::writePng(
           hn::drawGrid(drawn, captions, palette, geometry, options.columns),
           options.output, error)) {
@@ -138,5 +224,14 @@ int main(int argc, char** argv) {
     hn::writeRenderUsage(std::cout);
     return 0;
   }
-  return render(*options);
+  // Pictures are capped well below the memory of a machine; an input file
+  // larger than the memory still ends with a message.
+  try {
+    return render(*options);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "hn_render: cannot allocate memory\n";
+  } catch (const std::length_error&) {
+    std::cerr << "hn_render: cannot allocate memory\n";
+  }
+  return kMemoryStatus;
 }

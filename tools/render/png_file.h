@@ -7,8 +7,10 @@
 
 namespace hn {
 
-// Writes `raster` as an 8-bit RGB PNG. Returns false and sets `error` when the
-// file cannot be written.
+// Writes `raster` as an 8-bit RGB PNG into a regular file, through a link
+// if `path` is one. Returns false and sets `error` when the file cannot be
+// written (a file cut short is removed) or is not a regular file (it is
+// left alone).
 bool writePng(const Raster& raster, const std::string& path,
               std::string& error);
 

@@ -46,6 +46,20 @@ bool setNumber(std::string_view name, std::int32_t minimum,
   return true;
 }
 
+// The options besides kNumberOptions that take a value.
+constexpr std::string_view kOtherValueOptions[] = {"--count", "--out",
+                                                   "--captions"};
+
+bool takesValue(std::string_view name) {
+  for (const NumberOption& option : kNumberOptions) {
+    if (name == option.name) return true;
+  }
+  for (const std::string_view option : kOtherValueOptions) {
+    if (name == option) return true;
+  }
+  return false;
+}
+
 bool applyOption(std::string_view name, std::string_view value,
                  RenderOptions& options, std::string& error) {
   for (const NumberOption& option : kNumberOptions) {
@@ -90,7 +104,9 @@ std::optional<RenderOptions> parseRenderOptions(
       }
       options.inputFile = argument;
     } else if (index + 1 == arguments.size()) {
-      error = std::string(argument) + " needs a value";
+      error = takesValue(argument)
+                  ? std::string(argument) + " needs a value"
+                  : "unknown option '" + std::string(argument) + "'";
       return std::nullopt;
     } else if (!applyOption(argument, arguments[++index], options, error)) {
       return std::nullopt;

@@ -61,6 +61,14 @@ constexpr CountOption kOrder2{"--order2", 0, 100};
 constexpr CountOption kEpochs{"--epochs", 1, 1000};
 constexpr CountOption kPerLine{"--per-line", 1, 10000};
 
+bool takesValue(std::string_view name) {
+  for (const CountOption& option :
+       {kPairs, kSeed, kOrder, kOrder2, kEpochs, kPerLine}) {
+    if (name == option.name) return true;
+  }
+  return name == "--kind" || name == "--out";
+}
+
 bool applyOption(std::string_view name, std::string_view value,
                  SampleDataOptions& options, std::string& error) {
   LearnerSettings& learner = options.learner;
@@ -142,7 +150,8 @@ std::optional<SampleDataOptions> parseSampleDataOptions(
       return std::nullopt;
     }
     if (index + 1 == arguments.size()) {
-      error = std::string(name) + " needs a value";
+      error = takesValue(name) ? std::string(name) + " needs a value"
+                               : "unknown option '" + std::string(name) + "'";
       return std::nullopt;
     }
     if (!applyOption(name, arguments[++index], options, error)) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "testing/program_folder.h"
+#include "testing/special_files.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ class LearnerFolder : public hn::testing::ProgramFolder {
   LearnerFolder() : ProgramFolder(HN_LEARNER_PATH, "hn_learner_bad_input") {}
 
   // Every file in the folder with its content (a folder as "<folder>", a
-  // link as "-> target").
+  // link as "-> target", a FIFO or a device node by its kind, unopened).
   std::map<std::string, std::string> files() const {
     std::map<std::string, std::string> contents;
     for (const fs::directory_entry& entry : fs::directory_iterator(work())) {
@@ -32,6 +33,10 @@ class LearnerFolder : public hn::testing::ProgramFolder {
         contents[name] = "-> " + fs::read_symlink(entry.path()).string();
       } else if (entry.is_directory()) {
         contents[name] = "<folder>";
+      } else if (entry.is_fifo()) {
+        contents[name] = "<FIFO>";
+      } else if (!entry.is_regular_file()) {
+        contents[name] = "<device node>";
       } else {
         contents[name] = read(name);
       }
@@ -195,6 +200,60 @@ TEST(LearnerUnreadableData, ADataFileThatIsAFolderFailsWithStatus1) {
   }
 }
 
+TEST(LearnerUnreadableData, ADataFileThatCannotBeOpenedIsNamedWithWhy) {
+  LearnerFolder folder;
+  writeData(folder);
+  fs::remove(folder.work() / "i.csv");
+  const ProgramResult run = folder.run("--seed 1");
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ(
+      "error: file to open file\n"
+      "hn_learner: cannot open the image file \"i.csv\" on line 8 of "
+      "configure.txt: No such file or directory\n"
+      "hn_learner: the data files \"s.csv\" and \"i.csv\" could not be read; "
+      "the run had no data\n",
+      run.err);
+}
+
+TEST(LearnerUnreadableData, NoPairReadIsNamedAndTheRunStillSucceeds) {
+  const struct {
+    std::string sentences;
+    std::string images;
+  } cases[] = {
+      {"", ""},
+      // Every sentence shorter than the order of 2.
+      {"1\n2\n", csvLine(4800, 1) + csvLine(4800, 2)},
+  };
+  for (const auto& c : cases) {
+    LearnerFolder folder;
+    writeData(folder);
+    folder.write("s.csv", c.sentences);
+    folder.write("i.csv", c.images);
+    const ProgramResult run = folder.run("--seed 1");
+    EXPECT_EQ(0, run.status) << c.sentences;
+    EXPECT_TRUE(contains(run.out, "#0 Data Read Complete. 0 read.\n"));
+    EXPECT_TRUE(contains(folder.read("result.txt"), "epoch: 1 accuracy: "));
+    EXPECT_EQ(
+        "hn_learner: no sentence-image pair was read from \"s.csv\" and "
+        "\"i.csv\", so the accuracy, a mean over the pairs, is -nan\n",
+        run.err);
+  }
+}
+
+TEST(LearnerUnreadableData, AnEmptyRunScriptIsNamedAsEmpty) {
+  for (const std::string script : {"", " \n\t\n\n"}) {
+    LearnerFolder folder;
+    folder.write("configure.txt", script);
+    const ProgramResult run = folder.run("--seed 1");
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ(
+        "hn_learner: the run script configure.txt is empty; nothing was "
+        "trained\n",
+        run.err);
+    EXPECT_EQ(1u, folder.files().size());
+  }
+}
+
 TEST(LearnerUnreadableData, ARunScriptThatIsAFolderWritesNothing) {
   LearnerFolder folder;
   fs::create_directory(folder.work() / "configure.txt");
@@ -210,35 +269,48 @@ TEST(LearnerUnreadableData, ARunScriptThatIsAFolderWritesNothing) {
 
 // --- Outputs that cannot be written -----------------------------------------
 
+// A disk that fills up is played by a limit on the size of every file the
+// run writes.
 TEST(LearnerFullDisk, AFailedWriteOfResultTxtIsNamedWithStatus1) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   LearnerFolder folder;
-  writeData(folder);
-  fs::create_symlink("/dev/full", folder.work() / "result.txt");
-  const ProgramResult run = folder.run("--seed 1");
+  // 300 epochs: result.txt (13 KiB) outgrows the limit (2 or 4 KiB), the
+  // output file does not.
+  writeData(folder, {{4, "300"}});
+  const ProgramResult run = folder.runWithFileSizeLimit("--seed 1", 4);
   EXPECT_EQ(1, run.status);
-  EXPECT_TRUE(contains(run.err, "cannot write result.txt")) << run.err;
+  EXPECT_EQ(
+      "cannot write result.txt (File too large): the accuracy lines go to "
+      "standard output only\n",
+      run.err);
+  EXPECT_TRUE(contains(run.out, "epoch: 300 accuracy: ")) << run.out;
   // The output file is still written in full.
   EXPECT_TRUE(contains(folder.read("text.txt"), "line : 1\n")) << run.err;
 }
 
 TEST(LearnerFullDisk, AFailedWriteOfTheOutputFileIsNamedWithStatus1) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  // Sentences of 200 words, 400 hyperedges per pair: either output
+  // outgrows the limit, result.txt does not.
+  std::string sentences;
+  for (int word = 0; word < 400; ++word) {
+    sentences += std::to_string(word) + (word % 200 == 199 ? '\n' : ',');
+  }
   for (const std::string direction : {"0", "1"}) {
     LearnerFolder folder;
-    writeData(folder, {{1, direction}, {9, "/dev/full"}, {10, "/dev/full"}});
-    const ProgramResult run = folder.run("--seed 1");
+    writeData(folder, {{1, direction}, {6, "400"}});
+    folder.write("s.csv", sentences);
+    const ProgramResult run = folder.runWithFileSizeLimit("--seed 1", 1);
     EXPECT_EQ(1, run.status) << direction;
-    EXPECT_TRUE(
-        contains(run.err, "writing the output file \"/dev/full\" failed"))
-        << run.err;
+    const std::string output = direction == "0" ? "image.txt" : "text.txt";
+    EXPECT_EQ("hn_learner: writing the output file \"" + output + "\" failed\n",
+              run.err);
   }
 }
 
 TEST(LearnerFullDisk, AResultTxtThatCannotBeCreatedStopsBeforeTraining) {
   LearnerFolder folder;
   writeData(folder);
-  fs::create_directory(folder.work() / "result.txt");
+  // A link into a folder that does not exist.
+  fs::create_symlink("missing/log.txt", folder.work() / "result.txt");
   const ProgramResult run = folder.run("--seed 1");
   EXPECT_EQ(1, run.status);
   EXPECT_EQ(
@@ -247,6 +319,132 @@ TEST(LearnerFullDisk, AResultTxtThatCannotBeCreatedStopsBeforeTraining) {
       run.err);
   EXPECT_EQ("s.csv,i.csv\n", run.out);
   EXPECT_FALSE(folder.exists("text.txt"));
+}
+
+TEST(LearnerStandardOutput, AFailedWriteIsNamedWithStatus1) {
+  for (const std::string arguments : {"--seed 1", "--help"}) {
+    LearnerFolder folder;
+    writeData(folder);
+    // A full device of the test's own.
+    if (!hn::testing::makeSpecialFile(folder.work() / "full", "a device node",
+                                      1, 7)) {
+      GTEST_SKIP() << "mknod is not permitted here";
+    }
+    const ProgramResult run = folder.runWithStandardOutput(arguments, ">full");
+    EXPECT_EQ(1, run.status) << arguments;
+    EXPECT_TRUE(
+        contains(run.err, "hn_learner: writing to standard output failed\n"))
+        << arguments << ": " << run.err;
+  }
+}
+
+// --- Outputs that are not regular files ------------------------------------
+
+TEST(LearnerSpecialOutputs, AFolderAFifoOrADeviceIsRefusedBeforeAnything) {
+  const struct {
+    std::map<int, std::string> changes;
+    std::string arguments;
+    std::string special;
+    std::string origin;
+  } cases[] = {
+      {{},
+       "--seed 1",
+       "text.txt",
+       "the output file \"text.txt\" on line 9 of configure.txt"},
+      {{{1, "0"}},
+       "--seed 1",
+       "image.txt",
+       "the output file \"image.txt\" on line 10 of configure.txt"},
+      {{}, "--seed 1", "result.txt", "the training log \"result.txt\""},
+      {{},
+       "--save-model m.model",
+       "m.model",
+       "the model file \"m.model\" of --save-model"},
+      // Links are followed to the file they lead to.
+      {{{9, "link.txt"}},
+       "--seed 1",
+       "special",
+       "the output file \"link.txt\" on line 9 of configure.txt"},
+      {{},
+       "--load-model any.model",
+       "text.txt",
+       "the output file \"text.txt\" on line 9 of configure.txt"},
+  };
+  for (const auto& c : cases) {
+    for (const std::string kind : hn::testing::kSpecialKinds) {
+      LearnerFolder folder;
+      writeData(folder, c.changes);
+      fs::create_symlink("special", folder.work() / "link.txt");
+      if (!hn::testing::makeSpecialFile(folder.work() / c.special, kind)) {
+        continue;  // mknod is not permitted here
+      }
+      const auto before = folder.files();
+      const ProgramResult run = folder.run(c.arguments);
+      const std::string what = c.special + " as " + kind;
+      EXPECT_EQ(2, run.status) << what;
+      const bool loading = c.arguments.starts_with("--load-model");
+      EXPECT_EQ("hn_learner: " + c.origin + " is " + kind +
+                    ", not a regular file; nothing was " +
+                    (loading ? "written" : "trained or written") + "\n",
+                run.err)
+          << what;
+      EXPECT_EQ(before, folder.files()) << what;
+    }
+  }
+}
+
+TEST(LearnerLinkedOutputs, EveryOutputIsWrittenThroughItsLinkWhichStays) {
+  LearnerFolder plain;
+  writeData(plain);
+  ASSERT_EQ(0, plain.run("--seed 1 --save-model m.model").status);
+
+  LearnerFolder linked;
+  writeData(linked);
+  // Links to a missing file, and to an earlier model that is replaced.
+  fs::create_symlink("target.txt", linked.work() / "text.txt");
+  fs::create_symlink("log.txt", linked.work() / "result.txt");
+  fs::create_symlink("saved.model", linked.work() / "m.model");
+  linked.write("saved.model", "an earlier model\n");
+  const ProgramResult run = linked.run("--seed 1 --save-model m.model");
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_EQ("", run.err);
+  const auto files = linked.files();
+  EXPECT_EQ("-> target.txt", files.at("text.txt"));
+  EXPECT_EQ("-> log.txt", files.at("result.txt"));
+  EXPECT_EQ("-> saved.model", files.at("m.model"));
+  EXPECT_EQ(plain.read("text.txt"), files.at("target.txt"));
+  EXPECT_EQ(plain.read("result.txt"), files.at("log.txt"));
+  EXPECT_EQ(plain.read("m.model"), files.at("saved.model"));
+}
+
+// --- Two runs in one folder ------------------------------------------------
+
+TEST(LearnerRunLock, ASecondRunIsRefusedAndAKilledRunLeavesNoLock) {
+  LearnerFolder folder;
+  writeData(folder, {{4, "100000000"}});
+  folder.write("text.txt", "an earlier output\n");
+  const pid_t first = folder.start();
+  ASSERT_TRUE(hn::testing::waitFor(
+      [&folder] { return contains(folder.read("result.txt"), "epoch: 3 "); }));
+  for (const std::string arguments :
+       {"--seed 2", "--seed 2 --save-model m.model", "--load-model m.model"}) {
+    const ProgramResult second = folder.run(arguments);
+    EXPECT_EQ(2, second.status) << arguments;
+    EXPECT_EQ(
+        "hn_learner: another hn_learner run is writing in this folder: it "
+        "holds the run lock (an advisory lock on the working folder); "
+        "nothing was trained or written\n",
+        second.err)
+        << arguments;
+    EXPECT_FALSE(folder.exists("m.model")) << arguments;
+  }
+  EXPECT_EQ("an earlier output\n", folder.read("text.txt"));
+  ASSERT_TRUE(LearnerFolder::kill(first));
+
+  writeData(folder);
+  const ProgramResult after = folder.run("--seed 1");
+  EXPECT_EQ(0, after.status) << after.err;
+  EXPECT_EQ("", after.err);
 }
 
 // --- Run-script values that no training may start with ----------------------
@@ -271,28 +469,43 @@ TEST(LearnerRunScriptValues, ANonFiniteWeightUpdateParameterIsRefused) {
   }
 }
 
-TEST(LearnerRunScriptValues, NegativeCountsAreRefused) {
+TEST(LearnerRunScriptValues, CountsOutOfRangeAreRefused) {
   const struct {
     int line;
+    std::string value;
     std::string message;
   } cases[] = {
-      {4, "line 4 of configure.txt: the number of epochs \"-1\" is negative"},
-      {6,
+      {2, "-1",
+       "line 2 of configure.txt: the number of sentence words per hyperedge "
+       "\"-1\" is negative"},
+      {3, "-1",
+       "line 3 of configure.txt: the number of image values per hyperedge "
+       "\"-1\" is negative"},
+      {2, "1000000000",
+       "line 2 of configure.txt: the number of sentence words per hyperedge "
+       "\"1000000000\" is above 60000, the most a run takes"},
+      {3, "4801",
+       "line 3 of configure.txt: the number of image values per hyperedge "
+       "\"4801\" is above 4800, the positions of an image"},
+      {4, "-1",
+       "line 4 of configure.txt: the number of epochs \"-1\" is negative"},
+      {6, "-1",
        "line 6 of configure.txt: the number of hyperedges per pair \"-1\" "
        "is negative"},
   };
   for (const auto& c : cases) {
     LearnerFolder folder;
-    writeData(folder, {{c.line, "-1"}});
-    // On a learner that takes -1 as about 4 billion, the limits end the run.
+    writeData(folder, {{c.line, c.value}});
+    // A learner that takes -1 as about 4 billion, or allocates in
+    // proportion to an order, meets the limits.
     const ProgramResult run =
         folder.run("--seed 1", hn::testing::memoryLimit(2000000));
-    EXPECT_EQ(2, run.status) << c.line;
+    EXPECT_EQ(2, run.status) << c.line << ' ' << c.value;
     EXPECT_EQ(
         "hn_learner: " + c.message + "\nhn_learner: nothing was trained\n",
         run.err);
-    EXPECT_FALSE(folder.exists("result.txt")) << c.line;
-    EXPECT_FALSE(folder.exists("text.txt")) << c.line;
+    EXPECT_FALSE(folder.exists("result.txt")) << c.line << ' ' << c.value;
+    EXPECT_FALSE(folder.exists("text.txt")) << c.line << ' ' << c.value;
   }
 }
 

@@ -1,10 +1,12 @@
 // Saving a trained population, and generating from it in a later run.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
 
 #include "learner/driver/learner_folder_testing.h"
+#include "testing/special_files.h"
 
 namespace {
 
@@ -191,6 +193,8 @@ std::string damaged(std::string model, const std::string& kind) {
     model[8] = 9;
   } else if (kind == "a text output file") {
     return "line : 0\n{(1,2):3}\n";
+  } else if (kind == "bytes after the end") {
+    return model + "xyz";
   }
   return model;
 }
@@ -205,6 +209,8 @@ TEST(SavedModel, ADamagedModelIsRefusedBeforeTheOutputIsTouched) {
       {"wrong magic", "is not a model file"},
       {"future version", "has format version 9, newer than the version 1"},
       {"a text output file", "is not a model file"},
+      {"bytes after the end",
+       "is corrupt: 3 bytes follow the end of the model"},
   };
   LearnerFolder folder;
   trainAndSave(folder, runScript("1"));
@@ -223,6 +229,60 @@ TEST(SavedModel, ADamagedModelIsRefusedBeforeTheOutputIsTouched) {
   EXPECT_EQ(1, missing.status);
   EXPECT_EQ("hn_learner: cannot read the model file \"none.model\"\n",
             missing.err);
+}
+
+TEST(SavedModel, ScoringNoPairSaysWhyTheAccuracyIsNan) {
+  LearnerFolder folder;
+  trainAndSave(folder, runScript("1"));
+  writeFile(folder.work() / "s.csv", "");
+  writeFile(folder.work() / "i.csv", "");
+  const ProgramResult loaded = folder.run("--load-model m.model");
+  EXPECT_EQ(0, loaded.status) << loaded.err;
+  EXPECT_NE(std::string::npos,
+            loaded.out.find("held-out text-to-image accuracy: "));
+  EXPECT_EQ(
+      "hn_learner: no sentence-image pair was read from \"s.csv\" and "
+      "\"i.csv\", so the held-out text-to-image accuracy, a mean over the "
+      "pairs, is -nan\n",
+      loaded.err);
+}
+
+TEST(SavedModel, AnEndlessInputIsReadNoFurtherThanItsHeaderAllows) {
+  LearnerFolder folder;
+  trainAndSave(folder, runScript("1"));
+  ASSERT_EQ(0, ::mkfifo((folder.work() / "feed").c_str(), 0600));
+  // The shell feeds the FIFO until the learner stops reading it.
+  const struct {
+    std::string feed;
+    std::string message;
+  } cases[] = {
+      {"yes",
+       "is not a model file: it does not start with the model magic word"},
+      {"cat m.model; yes",
+       "is corrupt: more bytes follow the end of the model"},
+  };
+  for (const auto& c : cases) {
+    writeFile(folder.work() / "text.txt", "earlier output\n");
+    const ProgramResult loaded =
+        folder.run("--load-model feed", "{ timeout 60 sh -c '(" + c.feed +
+                                            ") >feed' 2>/dev/null & } && " +
+                                            memoryLimit(2000000));
+    EXPECT_EQ(1, loaded.status) << c.feed;
+    EXPECT_EQ("hn_learner: the model file \"feed\" " + c.message + "\n",
+              loaded.err);
+    EXPECT_EQ("earlier output\n", readFile(folder.work() / "text.txt"));
+  }
+  // A zero device of the test's own.
+  if (!makeSpecialFile(folder.work() / "zero", "a device node", 1, 5)) {
+    GTEST_SKIP() << "mknod is not permitted here";
+  }
+  const ProgramResult zero =
+      folder.run("--load-model zero", memoryLimit(2000000));
+  EXPECT_EQ(1, zero.status);
+  EXPECT_EQ(
+      "hn_learner: the model file \"zero\" is not a model file: it does not "
+      "start with the model magic word\n",
+      zero.err);
 }
 
 TEST(SavedModel, AnUnwritableModelFolderStopsBeforeTraining) {

@@ -96,10 +96,54 @@ TEST(RunScriptFaults, NegativeCountsAreNamedWithTheirLines) {
             hn::runScriptFaults(withEntry(hn::kPerLineEntry, "-99999999999")));
 
   RunScriptEntries all = parse(kTenLines);
+  all[hn::kOrderEntry] = "70000";
+  all[hn::kOrder2Entry] = "-5";
   all[hn::kEpochsEntry] = "-2";
   all[hn::kWeightUpdateEntry] = "nan";
   all[hn::kPerLineEntry] = "-1";
-  EXPECT_EQ(3u, hn::runScriptFaults(all).size());
+  const std::vector<std::string> faults = hn::runScriptFaults(all);
+  ASSERT_EQ(5u, faults.size());
+  for (std::size_t i = 0; i < faults.size(); ++i) {
+    EXPECT_EQ(0u, faults[i].find("line " + std::to_string(i + 2) + " of "))
+        << faults[i];
+  }
+}
+
+TEST(RunScriptFaults, OrdersAreRefusedBelowZeroAndAboveTheirCaps) {
+  const struct {
+    std::size_t entry;
+    std::string value;
+    std::string fault;  // empty: taken
+  } cases[] = {
+      {hn::kOrderEntry, "0", ""},
+      {hn::kOrderEntry, "60000", ""},
+      {hn::kOrderEntry, "60000x", ""},
+      {hn::kOrderEntry, "words", ""},
+      {hn::kOrderEntry, "-1",
+       "line 2 of configure.txt: the number of sentence words per hyperedge "
+       "\"-1\" is negative"},
+      {hn::kOrderEntry, "60001",
+       "line 2 of configure.txt: the number of sentence words per hyperedge "
+       "\"60001\" is above 60000, the most a run takes"},
+      {hn::kOrderEntry, "99999999999",
+       "line 2 of configure.txt: the number of sentence words per hyperedge "
+       "\"99999999999\" is above 60000, the most a run takes"},
+      {hn::kOrder2Entry, "0", ""},
+      {hn::kOrder2Entry, "4800", ""},
+      {hn::kOrder2Entry, "-2147483648",
+       "line 3 of configure.txt: the number of image values per hyperedge "
+       "\"-2147483648\" is negative"},
+      {hn::kOrder2Entry, "4801",
+       "line 3 of configure.txt: the number of image values per hyperedge "
+       "\"4801\" is above 4800, the positions of an image"},
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::string> want =
+        c.fault.empty() ? std::vector<std::string>{}
+                        : std::vector<std::string>{c.fault};
+    EXPECT_EQ(want, hn::runScriptFaults(withEntry(c.entry, c.value)))
+        << c.value;
+  }
 }
 
 }  // namespace

@@ -36,7 +36,12 @@ TEST(ImageRecordReader, NamesFileAndLineOfWhatItCannotRead) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"0,1\n2,x,3\n", "images.txt:2: 'x' is not a whole number"},
       {"0,1\n2,3.5\n", "images.txt:2: '3.5' is not a whole number"},
-      {"1,99999999999\n", "images.txt:1: '99999999999' is not a whole number"},
+      {"1,99999999999\n",
+       "images.txt:1: '99999999999' is out of range (beyond 32 bits)"},
+      {"line : 0\n-2147483649 0\n",
+       "images.txt:2: '-2147483649' is out of range (beyond 32 bits)"},
+      {"1,99999999999x\n",
+       "images.txt:1: '99999999999x' is not a whole number"},
       {"line : 0\nline : 1\n0 0\n", "images.txt:2: a header without its image"},
       {"line : 0\n", "images.txt:1: a header without its image"},
       {"line : zero\n0 0\n", "images.txt:1: a header needs one number"},

@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace hn {
@@ -39,6 +40,21 @@ TEST(RenderOptions, EveryOptionSetsItsValue) {
   EXPECT_EQ(3, options->first);
   EXPECT_EQ(6, options->count);
   EXPECT_EQ("g.png", options->output);
+}
+
+TEST(RenderOptions, AnUnknownOptionIsCalledUnknownWhereverItStands) {
+  const std::vector<std::pair<std::vector<std::string_view>, std::string>>
+      cases = {
+          {{"--out", "x", "a.csv", "--bogus"}, "unknown option '--bogus'"},
+          {{"--bogus", "1", "--out", "x", "a.csv"}, "unknown option '--bogus'"},
+          {{"--out", "x", "a.csv", "--width"}, "--width needs a value"},
+          {{"a.csv", "--out"}, "--out needs a value"},
+      };
+  for (const auto& [arguments, message] : cases) {
+    std::string error;
+    EXPECT_FALSE(parseRenderOptions(arguments, error).has_value()) << message;
+    EXPECT_EQ(message, error);
+  }
 }
 
 TEST(RenderOptions, BadArgumentsAreRefusedWithAReason) {

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace hn {
@@ -45,6 +46,23 @@ TEST(SampleDataOptions, KindChoosesItsLearnerDefaultsWhichOptionsOverride) {
   EXPECT_EQ(3, shapes->learner.epochs);
   EXPECT_EQ(
       80, parseSampleDataOptions({"--kind", "shapes"}, error)->learner.perLine);
+}
+
+TEST(SampleDataOptions, AnUnknownOptionIsCalledUnknownWhereverItStands) {
+  const std::vector<std::pair<std::vector<std::string_view>, std::string>>
+      cases = {
+          {{"--bogus"}, "unknown option '--bogus'"},
+          {{"--pairs", "5", "--bogus"}, "unknown option '--bogus'"},
+          {{"--bogus", "5"}, "unknown option '--bogus'"},
+          {{"--per-line"}, "--per-line needs a value"},
+          {{"--out"}, "--out needs a value"},
+      };
+  for (const auto& [arguments, message] : cases) {
+    std::string error;
+    EXPECT_FALSE(parseSampleDataOptions(arguments, error).has_value())
+        << message;
+    EXPECT_EQ(message, error);
+  }
 }
 
 TEST(SampleDataOptions, BadArgumentsAreRefusedWithAReason) {
