@@ -115,13 +115,15 @@ printf '%s\t%s\n' "build" "$build_time" \
 
 # Held out: learn from the first 80% of the pairs alone, and generate for
 # the other 20% with the saved population.
-trained=$((pairs * 4 / 5))
 held_out="$demo/held_out"
 start=$(now)
 held_out "$build" "$demo" "$seed" "${assembler_options[@]}"
-((trained == 0)) ||
+trained=0
+if [ -d "$held_out" ]; then
+  trained=$((pairs - $(wc -l <"$held_out/captions.txt")))
   printf '%s\t%s\n' "held out: learn from $trained, generate for $((pairs - trained))" \
     "$(seconds_since "$start")" >>"$demo/timings.txt"
+fi
 
 assembled_with=""
 ((${#assembler_options[@]} == 0)) || assembled_with=", sentences assembled with ${assembler_options[*]}"
