@@ -1,11 +1,11 @@
 // sentence_assembler: turns the learner's text fragments into sentences.
 // Reads configure.txt (line 1: input file, line 2: output file) and dic.txt
-// from the working directory; takes no argument but --help. Prints nothing
-// on any input it can read; a file it cannot open, read or write is named on
-// standard error and ends the run with status 1, an unknown argument or an
-// output file that is one of the files it reads, or not a regular file, with
-// status 2, and an allocation failure with "cannot allocate memory!!" and
-// status 255.
+// from the working directory; takes no argument but --whole-first-fragment
+// and --help. Prints nothing on any input it can read; a file it cannot
+// open, read or write is named on standard error and ends the run with
+// status 1, an unknown argument or an output file that is one of the files
+// it reads, or not a regular file, with status 2, and an allocation failure
+// with "cannot allocate memory!!" and status 255.
 
 #include <cstdlib>
 #include <fstream>
@@ -45,7 +45,7 @@ std::string inQuotes(std::string_view path) {
   return "\"" + std::string(path) + "\"";
 }
 
-int assemble() {
+int assemble(hn::Seeding seeding) {
   std::ifstream configure("configure.txt");
   if (!configure) return fail("cannot open configure.txt");
   std::ifstream dictionaryFile("dic.txt");
@@ -99,7 +99,7 @@ int assemble() {
   hn::DeferredOutputFile file(configuration.outputPath);
   std::ostream out(&file);
 
-  hn::assembleRecords(in, dictionary, out);
+  hn::assembleRecords(in, dictionary, out, seeding);
   if (in.bad()) return fail("cannot read " + input);
   if (!file.close() || !out) {
     return fail((file.createFailed() ? "cannot create " : "cannot write ") +
@@ -121,7 +121,7 @@ int run(const std::vector<std::string_view>& arguments) {
     std::cout << hn::kAssemblerUsage << std::flush;
     return std::cout ? 0 : fail("cannot write the usage to standard output");
   }
-  return assemble();
+  return assemble(options->seeding);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ bool readLine(std::istream& in, std::string& line) {
 
 void assembleRecords(std::istream& in,
                      const std::vector<std::string>& dictionary,
-                     std::ostream& out) {
+                     std::ostream& out, Seeding seeding) {
   std::string line;
   if (!readLine(in, line)) return;
 
@@ -34,8 +34,8 @@ void assembleRecords(std::istream& in,
     if (isRecordHeader(line)) {
       // A failed write ends the run: the caller reports it.
       if (!out) return;
-      writeSentence(assembleSentence(std::exchange(fragments, {})), dictionary,
-                    out);
+      writeSentence(assembleSentence(std::exchange(fragments, {}), seeding),
+                    dictionary, out);
       continue;
     }
     std::optional<Fragment> fragment = parseFragmentLine(line);
@@ -43,7 +43,8 @@ void assembleRecords(std::istream& in,
       fragments.push_back(std::move(*fragment));
     }
   }
-  writeSentence(assembleSentence(std::move(fragments)), dictionary, out);
+  writeSentence(assembleSentence(std::move(fragments), seeding), dictionary,
+                out);
 }
 
 }  // namespace hn

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "assembler/sentence_assembly.h"
+
 namespace hn {
 
 // Reads the learner's text output line by line and writes one sentence line
@@ -12,9 +14,11 @@ namespace hn {
 // weighing less than 1.0, and lines that do not read as a fragment, are
 // dropped. An input without any line gives no output at all. Only the
 // current record's fragments are held in memory. Lines may end with CR LF.
-// Reading stops at the first record after `out` has failed.
+// Reading stops at the first record after `out` has failed. Each record's
+// first fragment seeds its sentence as `seeding` says.
 void assembleRecords(std::istream& in,
                      const std::vector<std::string>& dictionary,
-                     std::ostream& out);
+                     std::ostream& out,
+                     Seeding seeding = Seeding::kAllButLastValue);
 
 }  // namespace hn

@@ -24,14 +24,14 @@ bool canOverlap(const Fragment& fragment,
 
 // Sets aside the fragments without values, takes the seed out of the list
 // and discards the fragments of another length than the seed's. Returns the
-// seed's first n - 1 values; the list keeps its order.
-Run seedSentence(std::vector<Fragment>& fragments) {
+// seed's values that `seeding` keeps; the list keeps its order.
+Run seedSentence(std::vector<Fragment>& fragments, Seeding seeding) {
   std::erase_if(fragments, [](const Fragment& f) { return f.values.empty(); });
   if (fragments.empty()) return {};
 
   const std::size_t length = fragments.front().values.size();
   Run seed = std::move(fragments.front().values);
-  seed.pop_back();
+  if (seeding == Seeding::kAllButLastValue) seed.pop_back();
   fragments.erase(fragments.begin());
   std::erase_if(fragments, [length](const Fragment& f) {
     return f.values.size() != length;
@@ -131,11 +131,19 @@ std::size_t firstUnused(Candidates& candidates, const std::vector<bool>& used) {
 // and on the same fragment the front wins as the scan tries it first.
 // Extending at the front makes the fragment's first n - 1 values the
 // sentence's first ones and leaves its last ones alone; the back likewise.
-std::vector<std::int32_t> assembleSentence(std::vector<Fragment> fragments) {
-  const Run seed = seedSentence(fragments);
+std::vector<std::int32_t> assembleSentence(std::vector<Fragment> fragments,
+                                           Seeding seeding) {
+  const Run seed = seedSentence(fragments, seeding);
+  // The sentence's ends are its first and last n - 1 values: the whole
+  // seed, unless it kept all n.
+  const std::size_t overlap =
+      seeding == Seeding::kWholeFragment && !seed.empty() ? seed.size() - 1
+                                                          : seed.size();
   RunNumbers numbers;
-  std::size_t frontRun = numbers.numberOf(seed);
-  std::size_t backRun = frontRun;
+  std::size_t frontRun =
+      numbers.numberOf(Run(seed.begin(), std::next(seed.begin(), overlap)));
+  std::size_t backRun =
+      numbers.numberOf(Run(std::prev(seed.end(), overlap), seed.end()));
   FragmentIndex index = indexFragments(fragments, numbers);
 
   std::deque<std::int32_t> sentence(seed.begin(), seed.end());
@@ -159,8 +167,8 @@ std::vector<std::int32_t> assembleSentence(std::vector<Fragment> fragments) {
 }
 
 std::vector<std::int32_t> assembleSentenceLiterally(
-    std::vector<Fragment> fragments) {
-  std::vector<std::int32_t> sentence = seedSentence(fragments);
+    std::vector<Fragment> fragments, Seeding seeding) {
+  std::vector<std::int32_t> sentence = seedSentence(fragments, seeding);
   while (extendOnce(fragments, sentence)) {
   }
   return sentence;

@@ -7,11 +7,22 @@
 
 namespace hn {
 
+// What the first fragment of a record puts into the sentence.
+enum class Seeding {
+  // Its first n - 1 values, as the assembler always has: the fragment is
+  // used up, so in a perfect chain "a small", "small blue", "blue square"
+  // the next window fits neither end of the seed "a", and the sentence is
+  // "a".
+  kAllButLastValue,
+  // All n values, so that a perfect chain comes out whole.
+  kWholeFragment,
+};
+
 // Chains one record's fragments, best first, into a sentence by overlapping
-// them n - 1 values at a time. The first fragment seeds the sentence with its
-// first n - 1 values only. Then the list is scanned from its start for the
-// first fragment that extends the sentence at the front (tried first) or at
-// the back; each extension uses that fragment up and restarts the scan.
+// them n - 1 values at a time. The first fragment seeds the sentence as
+// `seeding` says. Then the list is scanned from its start for the first
+// fragment that extends the sentence at the front (tried first) or at the
+// back; each extension uses that fragment up and restarts the scan.
 // Fragments that never fit are discarded.
 //
 // Fragments without values carry no word and are set aside before seeding;
@@ -20,13 +31,16 @@ namespace hn {
 //
 // Takes O(k log k) steps of n values for k fragments; the result is exactly
 // that of `assembleSentenceLiterally`.
-std::vector<std::int32_t> assembleSentence(std::vector<Fragment> fragments);
+std::vector<std::int32_t> assembleSentence(
+    std::vector<Fragment> fragments,
+    Seeding seeding = Seeding::kAllButLastValue);
 
 // The same assembly done as described above, rescanning the list after
 // every extension: quadratic in the number of fragments. Kept as the
 // reference that `assembleSentence` is tested against.
 std::vector<std::int32_t> assembleSentenceLiterally(
-    std::vector<Fragment> fragments);
+    std::vector<Fragment> fragments,
+    Seeding seeding = Seeding::kAllButLastValue);
 
 // True if the last n - 1 values of the fragment equal the first n - 1 values
 // of the sentence; always true for a one-value fragment. False for a

@@ -1,8 +1,9 @@
-// Fuzzes the sentence assembler's record reader and assembly: one output
-// line per record, only dictionary words or "<unknown>" written, CR LF read
-// as LF, sentences built only of the record's own values, and every
-// fragment that the learner writes read back with its values and weight;
-// and its command line, which takes --help and nothing else.
+// Fuzzes the sentence assembler's record reader and assembly, with either
+// seeding: one output line per record, only dictionary words or "<unknown>"
+// written, CR LF read as LF, sentences built only of the record's own
+// values, and every fragment that the learner writes read back with its
+// values and weight; and its command line, which takes --help and
+// --whole-first-fragment and nothing else.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -11,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <set>
@@ -32,10 +34,10 @@ namespace {
 const std::vector<std::string> kDictionary = {"aa", "w1", "w2", "w3",
                                               "w4", "w5", "w6", "w7"};
 
-std::string assemble(const std::string& input) {
+std::string assemble(const std::string& input, hn::Seeding seeding) {
   std::istringstream in(input);
   std::ostringstream out;
-  hn::assembleRecords(in, kDictionary, out);
+  hn::assembleRecords(in, kDictionary, out, seeding);
   return out.str();
 }
 
@@ -110,7 +112,8 @@ void checkOutputLine(const std::string& line) {
 }
 
 // Each record's sentence is made of values of its own fragments.
-void checkSentences(const std::vector<std::vector<std::string>>& records) {
+void checkSentences(const std::vector<std::vector<std::string>>& records,
+                    hn::Seeding seeding) {
   for (const std::vector<std::string>& record : records) {
     std::vector<hn::Fragment> fragments;
     std::set<std::int32_t> values;
@@ -126,40 +129,69 @@ void checkSentences(const std::vector<std::vector<std::string>>& records) {
       values.insert(fragment->values.begin(), fragment->values.end());
       fragments.push_back(std::move(*fragment));
     }
-    const std::vector<std::int32_t> sentence = hn::assembleSentence(fragments);
+    const std::vector<std::int32_t> sentence =
+        hn::assembleSentence(fragments, seeding);
     for (const std::int32_t value : sentence) {
       HN_FUZZ_CHECK(values.count(value) == 1);
     }
     // Each extension uses up one fragment: the seed, the first fragment
-    // with values, gives n - 1 values and every other fragment at most one
-    // more.
+    // with values, gives n - 1 values (all n when whole) and every other
+    // fragment at most one more.
     std::erase_if(fragments,
                   [](const hn::Fragment& f) { return f.values.empty(); });
-    HN_FUZZ_CHECK(sentence.size() <= (fragments.empty()
-                                          ? 0
-                                          : fragments.front().values.size() -
-                                                1 + fragments.size() - 1));
+    if (fragments.empty()) {
+      HN_FUZZ_CHECK(sentence.empty());
+      continue;
+    }
+    const std::size_t seeded = seeding == hn::Seeding::kWholeFragment
+                                   ? fragments.front().values.size()
+                                   : fragments.front().values.size() - 1;
+    HN_FUZZ_CHECK(sentence.size() <= seeded + fragments.size() - 1);
+    // Whole, the seed stays in the sentence, its values in a row: every
+    // extension adds at an end.
+    if (seeding == hn::Seeding::kWholeFragment) {
+      HN_FUZZ_CHECK(std::search(sentence.begin(), sentence.end(),
+                                fragments.front().values.begin(),
+                                fragments.front().values.end()) !=
+                    sentence.end());
+    }
   }
 }
 
-// The command line takes --help (or -h), as often as given, and nothing
-// else.
+// The command line takes --help (or -h) and --whole-first-fragment, each
+// as often as given, and nothing else.
 void checkCommandLine(FuzzedDataProvider& provider) {
-  static const char* const kArguments[] = {
-      "--help", "-h", "--bogus", "-", "help", "--help=1", "", "--"};
+  static const char* const kArguments[] = {"--help",
+                                           "-h",
+                                           "--whole-first-fragment",
+                                           "--bogus",
+                                           "-",
+                                           "help",
+                                           "--help=1",
+                                           "",
+                                           "--",
+                                           "--whole-first",
+                                           "--whole-first-fragment=1"};
+  constexpr int kLast = static_cast<int>(std::size(kArguments)) - 1;
   std::vector<std::string_view> arguments(
       provider.ConsumeIntegralInRange<int>(0, 3));
   bool accepted = true;
+  bool help = false;
+  bool whole = false;
   for (std::string_view& argument : arguments) {
-    argument = kArguments[provider.ConsumeIntegralInRange<int>(0, 7)];
-    accepted = accepted && (argument == "--help" || argument == "-h");
+    argument = kArguments[provider.ConsumeIntegralInRange<int>(0, kLast)];
+    help = help || argument == "--help" || argument == "-h";
+    whole = whole || argument == "--whole-first-fragment";
+    accepted = accepted && (argument == "--help" || argument == "-h" ||
+                            argument == "--whole-first-fragment");
   }
   std::string error;
   const std::optional<hn::AssemblerOptions> options =
       hn::parseAssemblerArguments(arguments, error);
   HN_FUZZ_CHECK(options.has_value() == accepted);
   if (options) {
-    HN_FUZZ_CHECK(options->help == !arguments.empty());
+    HN_FUZZ_CHECK(options->help == help);
+    HN_FUZZ_CHECK((options->seeding == hn::Seeding::kWholeFragment) == whole);
   } else {
     HN_FUZZ_CHECK(!error.empty());
   }
@@ -172,11 +204,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   FuzzedDataProvider provider(data, size);
   checkRoundTrip(provider);
   const bool finalReturn = provider.ConsumeBool();
+  const hn::Seeding seeding = provider.ConsumeBool()
+                                  ? hn::Seeding::kWholeFragment
+                                  : hn::Seeding::kAllButLastValue;
   checkCommandLine(provider);
   const std::string input = provider.ConsumeRemainingBytesAsString();
 
   // Exactly one output line per record, each of known words.
-  const std::string output = assemble(input);
+  const std::string output = assemble(input, seeding);
   const std::vector<std::vector<std::string>> records = recordsByModel(input);
   HN_FUZZ_CHECK(static_cast<std::size_t>(std::count(
                     output.begin(), output.end(), '\n')) == records.size());
@@ -184,10 +219,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   for (const std::string& line : hn::fuzz::splitLines(output)) {
     checkOutputLine(line);
   }
-  checkSentences(records);
+  checkSentences(records, seeding);
 
   // CR LF input gives the same sentences as LF input.
   const std::string lf = hn::fuzz::withoutCarriageReturns(input);
-  HN_FUZZ_CHECK(assemble(lf) == assemble(hn::fuzz::toCrLf(lf, finalReturn)));
+  HN_FUZZ_CHECK(assemble(lf, seeding) ==
+                assemble(hn::fuzz::toCrLf(lf, finalReturn), seeding));
   return 0;
 }

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Writes RUN/report.html: one self-contained page (pictures embedded, plot
-# inline, nothing fetched) showing what a sample run learned: the accuracy
-# per epoch, generated images beside the true ones, assembled sentences
-# beside the true captions, both beside their baselines, and the run's
+# inline, nothing fetched) showing what a sample run learned: the figures
+# of both directions on the pairs learned from and on held-out pairs, each
+# beside its baseline, the accuracy per epoch, generated images beside the
+# true ones, assembled sentences beside the true captions, and the run's
 # settings and timings.
 #
 #   tools/report.sh --build BUILD --run RUN [--width W] [--height H] [--shown N]
 #
 # RUN is a folder as tools/demo.sh leaves it: the sample data, the learner's
 # run script and output of image to text, the assembled sentences, and
-# text_to_image/ with the output of text to image; timings.txt (label, tab,
-# time per line) is shown when present. hn_render comes from BUILD.
+# text_to_image/ with the output of text to image; held_out/ with the pairs
+# held out from learning under the same names, their assembled sentences
+# and generated_images.txt (its figures are shown when present); timings.txt
+# (label, tab, time per line) is shown when present. hn_render comes from
+# BUILD.
 set -euo pipefail
 
 width=80
@@ -49,9 +53,19 @@ rm -rf "$pictures"
 html_escape() { sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g'; }
 data_uri() { printf 'data:image/png;base64,%s' "$(base64 -w 0 "$1")"; }
 
-read -r words_right words_baseline < <(words_in_place "$run/assembled.txt" "$run/captions.txt")
-read -r pixels_right_share pixels_baseline < <(pixels_right "$run/images.csv" \
-  "$run/text_to_image/generated_images.txt" "$size")
+pairs=$(wc -l <"$run/captions.txt")
+read -r words_right words_baseline pixels_right_share pixels_baseline < <(sample_figures \
+  "$run" "$run/text_to_image/generated_images.txt" "$size")
+held_out="$run/held_out"
+if [ -f "$held_out/assembled.txt" ] && [ -f "$held_out/generated_images.txt" ]; then
+  read -r held_words held_words_baseline held_pixels held_pixels_baseline < <(sample_figures \
+    "$held_out" "$held_out/generated_images.txt" "$size")
+  held_pairs=$(wc -l <"$held_out/captions.txt")
+  held_heading="held out: the last $held_pairs pairs, learned from the first $((pairs - held_pairs)) alone"
+else
+  held_words="" held_words_baseline="" held_pixels="" held_pixels_baseline=""
+  held_heading="held out: none in this run"
+fi
 
 # The learner's accuracy counts all 4800 positions of its image buffer; past
 # a smaller image both the true and the generated buffer hold -1, so those
@@ -114,7 +128,14 @@ timing_rows() {
   html_escape <"$run/timings.txt" | awk -F '\t' '{ printf "<tr><td>%s</td><td>%s</td></tr>\n", $1, $2 }'
 }
 
-pairs=$(wc -l <"$run/captions.txt")
+# A figure and its baseline in two cells; empty cells where there is none.
+figure_cells() {
+  if [ -n "$1" ]; then
+    printf '<td class="figure"><b>%s%%</b></td><td class="baseline">%s%%</td>' "$1" "$2"
+  else
+    printf '<td></td><td></td>'
+  fi
+}
 
 cat >"$run/report.html" <<HTML
 <!DOCTYPE html>
@@ -125,7 +146,7 @@ cat >"$run/report.html" <<HTML
 <style>
 body { font-family: sans-serif; margin: 24px; color: #222; max-width: 1100px; }
 h1 { font-size: 22px; } h2 { font-size: 18px; margin-top: 28px; }
-.figure { font-size: 20px; } .baseline { color: #666; }
+td.figure { font-size: 18px; } .baseline { color: #666; }
 figure { display: inline-block; margin: 6px; text-align: center; font-size: 12px; }
 figure img { image-rendering: pixelated; border: 1px solid #999; margin: 2px; }
 table { border-collapse: collapse; font-size: 13px; }
@@ -151,10 +172,14 @@ tr.right td { background: #e8f6e8; }
 </head>
 <body>
 <h1>What the learner learned from $pairs caption–image pairs</h1>
-<p class="figure">Image to text: <b>${words_right}%</b> of caption words in their place
-<span class="baseline">(always writing the most common word of each place: ${words_baseline}%)</span></p>
-<p class="figure">Text to image: <b>${pixels_right_share}%</b> of image positions right
-<span class="baseline">(the most common image: ${pixels_baseline}%)</span></p>
+<table>
+<tr><th></th><th colspan="2">training: on the pairs learned from (all $pairs)</th><th colspan="2">${held_heading}</th></tr>
+<tr><th></th><th>learner</th><th>baseline</th><th>learner</th><th>baseline</th></tr>
+<tr><td>Image to text: caption words in their place</td>$(figure_cells "$words_right" "$words_baseline")$(figure_cells "$held_words" "$held_words_baseline")</tr>
+<tr><td>Text to image: image positions right</td>$(figure_cells "$pixels_right_share" "$pixels_baseline")$(figure_cells "$held_pixels" "$held_pixels_baseline")</tr>
+</table>
+<p class="baseline">Baselines, on the same pairs: always writing the most common word of each place;
+the most common image, the most common value at every position.</p>
 
 <h2>Accuracy per epoch</h2>
 <p>Share of the ${width}×${height} image positions generated right from each caption during training.</p>

@@ -102,18 +102,21 @@ script("both_models", readme, ["--load-model", "m", "--save-model", "n",
 # assembler_fuzzer, from the end: value count (byte % 6 + 1), four bytes
 # per value, the weight kind (byte % 6: 0 inf, 1 -inf, 2 nan, else a
 # floating point number from the following bytes), CR at the end (byte & 1),
-# the number of arguments (byte % 4) and each argument (byte % 8, an index
-# into ARGUMENTS); the front is the learner's text output.
-ARGUMENTS = ["--help", "-h", "--bogus", "-", "help", "--help=1", "", "--"]
+# the whole first fragment as the seed (byte & 1), the number of arguments
+# (byte % 4) and each argument (byte % 11, an index into ARGUMENTS); the
+# front is the learner's text output.
+ARGUMENTS = ["--help", "-h", "--whole-first-fragment", "--bogus", "-", "help",
+             "--help=1", "", "--", "--whole-first", "--whole-first-fragment=1"]
 
 
-def assembler(name, records, weight_kind=3, final_return=0, arguments=()):
+def assembler(name, records, weight_kind=3, final_return=0, whole=0,
+              arguments=()):
     values = tail(2, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0)
     picks = [ARGUMENTS.index(argument) for argument in arguments]
     write("assembler_fuzzer", name,
           records.encode("latin-1") +
-          tail(final_return, len(arguments), *picks) + tail(weight_kind) +
-          values)
+          tail(final_return, whole, len(arguments), *picks) +
+          tail(weight_kind) + values)
 
 
 assembler("records",
@@ -128,3 +131,6 @@ assembler("crlf", "line : 0\r\n{(1,2,3):9}\r\n{(2,3,4):2}\r\nline : 1\r\n",
 assembler("stray", "{(1,2):5}\nstray text\nLine : 7\n{(4,x):2}\n4 8 15:2\n"
           "{(99999999999):2}\nlemma\n{( 4 , 8 ):1}\n", weight_kind=1)
 assembler("empty", "", arguments=["--bogus"])
+assembler("chains", "line : 0\n{(1,2):3}\n{(2,3):2}\n{(3,4):1}\nline : 1\n"
+          "{(1,2,3):2}\n{(2,3,4):1}\n", whole=1,
+          arguments=["--whole-first-fragment", "-h"])

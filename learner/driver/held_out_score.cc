@@ -31,6 +31,14 @@ void HeldOutScore::addImage(const ImageBuffer& generated,
   accuracySum += static_cast<double>(kImageSize - mismatches) /
                  static_cast<double>(kImageSize);
   imagePairs += 1.0;
+
+  const std::size_t length = std::min(truth.size(), kImageSize);
+  if (length == 0) return;
+  const std::uint32_t ownMismatches = Hypernetwork::countDifferences(
+      generated.data(), reference.data(), static_cast<std::int32_t>(length));
+  ownAccuracySum +=
+      static_cast<double>(length - ownMismatches) / static_cast<double>(length);
+  ownPositionPairs += 1.0;
 }
 
 void HeldOutScore::addText(const std::vector<Hyperedge>& fragments,
@@ -44,6 +52,8 @@ void HeldOutScore::addText(const std::vector<Hyperedge>& fragments,
 
 void HeldOutScore::writeImageAccuracy(std::ostream& out) const {
   out << "held-out text-to-image accuracy: " << accuracySum / imagePairs << '\n'
+      << "held-out text-to-image accuracy over the images' own positions: "
+      << ownAccuracySum / ownPositionPairs << '\n'
       << std::flush;
 }
 

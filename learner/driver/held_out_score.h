@@ -16,7 +16,10 @@ class HeldOutScore {
  public:
   // Text to image: the share of positions generated right, averaged over
   // pairs exactly as training's accuracy is, so that the same model and
-  // data give the same figure.
+  // data give the same figure. Beside it, the share over the image's own
+  // positions alone (0 to its length - 1): past a small image both buffers
+  // hold -1, which the first figure counts as right. An image without
+  // values has no own position and leaves the second mean alone.
   void addImage(const ImageBuffer& generated,
                 const std::vector<std::int32_t>& truth);
 
@@ -25,13 +28,16 @@ class HeldOutScore {
   void addText(const std::vector<Hyperedge>& fragments,
                const std::vector<std::int32_t>& sentence);
 
-  // One labelled line on `out` for each direction.
+  // Labelled lines on `out`: two for text to image (all positions, then
+  // the images' own), one for image to text.
   void writeImageAccuracy(std::ostream& out) const;
   void writeTextShare(std::ostream& out) const;
 
  private:
   double accuracySum = 0.0;
   double imagePairs = 0.0;
+  double ownAccuracySum = 0.0;
+  double ownPositionPairs = 0.0;
   std::size_t weightyFragments = 0;
   std::size_t fragmentsFound = 0;
 };

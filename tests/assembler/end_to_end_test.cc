@@ -243,11 +243,13 @@ TEST_F(SentenceAssemblerRun, HelpAndUnknownArgumentsWriteNothing) {
   writeFiles("line : 0\n{(1,2,3):1}\n");
   const Outcome help = runProgram("--help");
   EXPECT_EQ(0, help.status);
-  EXPECT_EQ(0u,
-            help.standardOutput.find("usage: sentence_assembler [--help]\n"))
+  EXPECT_EQ(
+      0u, help.standardOutput.find(
+              "usage: sentence_assembler [--whole-first-fragment] [--help]\n"))
       << help.standardOutput;
   EXPECT_EQ("", help.standardError);
-  for (const std::string argument : {"--bogus", "out.txt", "-"}) {
+  for (const std::string argument :
+       {"--bogus", "out.txt", "-", "--whole-first-fragment=1"}) {
     const Outcome wrong = runProgram("'" + argument + "'");
     EXPECT_EQ(2, wrong.status) << argument;
     EXPECT_EQ("", wrong.standardOutput) << argument;
@@ -257,6 +259,29 @@ TEST_F(SentenceAssemblerRun, HelpAndUnknownArgumentsWriteNothing) {
         << wrong.standardError;
   }
   EXPECT_FALSE(exists("out.txt"));
+}
+
+// Chains of windows of "a small blue square", as the learner writes them.
+TEST_F(SentenceAssemblerRun, WholeFirstFragmentSeedsWithEveryValue) {
+  write("configure.txt", "in.txt\nout.txt\n");
+  write("dic.txt", "a\nsmall\nblue\nsquare\nbig\nred\n");
+  write("in.txt",
+        "line : 0\n{(1,2):3}\n{(2,3):2}\n{(3,4):1}\n"
+        "line : 1\n{(1,2,3):2}\n{(2,3,4):1}\n"
+        "line : 2\n{(5,6,4):2}\n{(1,2,3):1}\n"
+        "line : 3\n{(1,2):0.5}\n");
+  const struct {
+    const char* arguments;
+    const char* sentences;
+  } cases[] = {
+      {"", "a \na small \nbig red \n\n"},
+      {"--whole-first-fragment",
+       "a small blue square \na small blue square \nbig red square \n\n"},
+  };
+  for (const auto& c : cases) {
+    expectSilentSuccess(runProgram(c.arguments));
+    EXPECT_EQ(c.sentences, output("out.txt")) << c.arguments;
+  }
 }
 
 TEST_F(SentenceAssemblerRun, AnOutputThatIsAFileItReadsIsRefused) {

@@ -66,6 +66,53 @@ TEST(AssembleSentence, WorkedExamples) {
   }
 }
 
+// Values 1 to 4 stand for the words "a small blue square".
+TEST(AssembleSentence, TheWholeFirstFragmentLetsAPerfectChainComeOutWhole) {
+  const struct {
+    const char* name;
+    std::vector<Fragment> fragments;
+    Sentence allButLast;
+    Sentence whole;
+  } cases[] = {
+      // The seed "a" fits neither "small blue" nor "blue square".
+      {"two-word windows in chain order",
+       {fragment({1, 2}), fragment({2, 3}), fragment({3, 4})},
+       {1},
+       {1, 2, 3, 4}},
+      {"three-word windows in chain order",
+       {fragment({1, 2, 3}), fragment({2, 3, 4})},
+       {1, 2},
+       {1, 2, 3, 4}},
+      {"the heaviest window in the middle",
+       {fragment({2, 3}), fragment({1, 2}), fragment({3, 4})},
+       {1, 2},
+       {1, 2, 3, 4}},
+      // Nothing overlaps the seed in either setting: the others stay out.
+      {"fragments that do not chain",
+       {fragment({5, 6, 7}), fragment({1, 2, 3}), fragment({9, 9, 9})},
+       {5, 6},
+       {5, 6, 7}},
+      {"no fragments", {}, {}, {}},
+      // The seed's last value can also block what the shorter seed lets in.
+      {"a window that fits only the shorter seed",
+       {fragment({1, 2, 3}), fragment({1, 2, 9}), fragment({2, 9, 4})},
+       {1, 2, 9, 4},
+       {1, 2, 3}},
+      {"one-value fragments",
+       {fragment({1}), fragment({2}), fragment({3})},
+       {3, 2},
+       {3, 2, 1}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.allButLast, assembleSentence(c.fragments)) << c.name;
+    EXPECT_EQ(c.whole, assembleSentence(c.fragments, Seeding::kWholeFragment))
+        << c.name;
+    EXPECT_EQ(c.whole,
+              assembleSentenceLiterally(c.fragments, Seeding::kWholeFragment))
+        << c.name;
+  }
+}
+
 std::string describe(const std::vector<Fragment>& fragments) {
   std::ostringstream text;
   for (const Fragment& f : fragments) {
@@ -126,9 +173,13 @@ TEST(AssembleSentence, GivesTheLiteralScansResultOnGeneratedRecords) {
     for (std::size_t i = 0; i < size.records; ++i) {
       const std::vector<Fragment> fragments =
           generator.record(size.maxFragments);
-      ASSERT_EQ(assembleSentenceLiterally(fragments),
-                assembleSentence(fragments))
-          << describe(fragments);
+      for (const Seeding seeding :
+           {Seeding::kAllButLastValue, Seeding::kWholeFragment}) {
+        ASSERT_EQ(assembleSentenceLiterally(fragments, seeding),
+                  assembleSentence(fragments, seeding))
+            << describe(fragments)
+            << (seeding == Seeding::kWholeFragment ? " whole seed" : "");
+      }
     }
   }
 }

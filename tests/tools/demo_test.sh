@@ -14,7 +14,7 @@ trap 'rm -rf "$work"' EXIT
 root="$work/root"
 mkdir -p "$root/tools/lib" "$root/build/tools/sample_data" "$work/bin"
 cp "$source_dir/tools/demo.sh" "$root/tools/"
-cp "$source_dir/tools/lib/figures.sh" "$root/tools/lib/"
+cp "$source_dir"/tools/lib/*.sh "$root/tools/lib/"
 for stub in cmake dpkg; do
   printf '#!/bin/sh\nexit 0\n' >"$work/bin/$stub"
   chmod +x "$work/bin/$stub"
@@ -62,6 +62,9 @@ check "tools/demo.sh: unknown option '--bogus'" --bogus
 check "tools/demo.sh: --kind is shapes or scenes, not 'faces'" --kind faces
 # Past the range that hn_sample_data takes: refused by it, nothing deleted.
 check "hn_sample_data: --pairs needs a whole number from 1 to 100000" --pairs 100001
+# The assembler's option is taken; a value for it is not.
+check "hn_sample_data: --pairs needs a whole number from 1 to 100000" --whole-first-fragment --pairs 100001
+check "tools/demo.sh: unknown option '--whole-first-fragment=1'" --whole-first-fragment=1
 
 if [ "$failed" -eq 0 ]; then echo "tools/demo.sh refuses bad options: passed"; fi
 exit "$failed"

@@ -42,3 +42,14 @@ pixels_right() {
       printf "%.1f %.1f\n", 100 * right / total, 100 * common / (images * size)
     }' "$1" "$2"
 }
+
+# sample_figures FOLDER GENERATED SIZE: the figures of a sample run folder
+# on one line, each beside its baseline: words in place of
+# FOLDER/assembled.txt against FOLDER/captions.txt, then pixels right of
+# GENERATED against FOLDER/images.csv.
+sample_figures() {
+  local words pixels
+  words=$(words_in_place "$1/assembled.txt" "$1/captions.txt")
+  pixels=$(pixels_right "$1/images.csv" "$2" "$3")
+  echo "$words $pixels"
+}

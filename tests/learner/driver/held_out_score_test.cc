@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
+#include <string>
 
 #include "learner/data/hyperedge_testing.h"
 
@@ -39,6 +41,12 @@ TEST(HeldOutScore, SaysSoWhenNoFragmentCounts) {
             textShare(score));
 }
 
+std::string imageAccuracy(const HeldOutScore& score) {
+  std::ostringstream out;
+  score.writeImageAccuracy(out);
+  return out.str();
+}
+
 TEST(HeldOutScore, ImageAccuracyAveragesOverPairsAndPadsShortImages) {
   HeldOutScore score;
   ImageBuffer generated;
@@ -47,9 +55,31 @@ TEST(HeldOutScore, ImageAccuracyAveragesOverPairsAndPadsShortImages) {
   score.addImage(generated, std::vector<std::int32_t>(2400, 1));
   generated.fill(3);
   score.addImage(generated, std::vector<std::int32_t>(4800, 3));
-  std::ostringstream out;
-  score.writeImageAccuracy(out);
-  EXPECT_EQ("held-out text-to-image accuracy: 0.75\n", out.str());
+  EXPECT_EQ(
+      "held-out text-to-image accuracy: 0.75\n"
+      "held-out text-to-image accuracy over the images' own positions: 0.5\n",
+      imageAccuracy(score));
+}
+
+TEST(HeldOutScore, OwnPositionsAreEachImagesOwnAndEveryPairWeighsAlike) {
+  HeldOutScore score;
+  ImageBuffer generated;
+  // A 12x12 image, 36 of its positions wrong; the values generated past it
+  // count against the first figure only.
+  generated.fill(5);
+  std::fill_n(generated.begin(), 36, 4);
+  score.addImage(generated, std::vector<std::int32_t>(144, 5));
+  // An image of one position, right, weighs as much as the 144 above.
+  generated.fill(-1);
+  generated[0] = 2;
+  score.addImage(generated, {2});
+  // No own position: left out of the second mean.
+  score.addImage(generated, {});
+  EXPECT_EQ(
+      "held-out text-to-image accuracy: 0.674097\n"
+      "held-out text-to-image accuracy over the images' own positions: "
+      "0.875\n",
+      imageAccuracy(score));
 }
 
 }  // namespace

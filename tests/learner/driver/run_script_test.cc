@@ -70,8 +70,12 @@ TEST(RunScriptFaults, ARunnableScriptHasNone) {
               hn::runScriptFaults(withEntry(hn::kWeightUpdateEntry, value)))
         << value;
   }
-  EXPECT_EQ(std::vector<std::string>{},
-            hn::runScriptFaults(withEntry(hn::kPerLineEntry, "2147483647")));
+  // A perLine past the 32-bit range reads as 2147483647 and runs too.
+  for (const std::string value : {"2147483647", "1000000000000"}) {
+    EXPECT_EQ(std::vector<std::string>{},
+              hn::runScriptFaults(withEntry(hn::kPerLineEntry, value)))
+        << value;
+  }
 }
 
 TEST(RunScriptFaults, ANonFiniteWeightUpdateParameterIsNamedWithLine5) {

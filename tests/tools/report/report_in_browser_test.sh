@@ -26,6 +26,8 @@ mkdir -p "$run/text_to_image"
 cp "$run/sentences.csv" "$run/images.csv" "$run/text_to_image/"
 sed '1s/^[^[:space:]]*/0/' "$run/configure.txt" >"$run/text_to_image/configure.txt"
 (cd "$run/text_to_image" && "$build/learner/driver/hn_learner" --seed 1 >learner.log)
+. "$source_dir/tools/lib/held_out.sh"
+held_out "$build" "$run" 1
 printf 'build\t1.00 s\n' >"$run/timings.txt"
 "$source_dir/tools/report.sh" --build "$build" --run "$run" --width 12 --height 12
 
@@ -38,6 +40,15 @@ browse() {
 }
 
 failed=0
+# Both the training and the held-out figures, each beside its baseline.
+figures=$(grep -c '<td class="figure"><b>[0-9.]*%</b></td><td class="baseline">[0-9.]*%</td>' "$run/report.html" || true)
+if [ "$figures" -ne 2 ] || [ "$(grep -o 'class="figure"' "$run/report.html" | wc -l)" -ne 4 ]; then
+  echo "FAIL: the report does not show four figures beside their baselines"
+  failed=1
+fi
+grep -q 'held out: the last 5 pairs, learned from the first 19 alone' "$run/report.html" ||
+  { echo "FAIL: the held-out pairs are not named"; failed=1; }
+
 browse --dump-dom >"$work/dom.html" 2>"$work/dom.log"
 body=$(grep -o '<body[^>]*>' "$work/dom.html" || true)
 echo "body: $body"
