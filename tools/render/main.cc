@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/text_line.h"
 #include "tools/render/image_record_reader.h"
 #include "tools/render/image_sheet.h"
 #include "tools/render/png_file.h"
@@ -26,10 +27,7 @@ std::vector<std::string> readLines(const std::string& path, bool& readable) {
   std::ifstream in(path);
   readable = static_cast<bool>(in);
   std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
+  while (hn::readLine(in, line)) lines.push_back(line);
   return lines;
 }
 
