@@ -12,6 +12,7 @@
 #include "common/number_text.h"
 #include "common/text_line.h"
 #include "learner/data/hyperedge.h"
+#include "learner/data/image.h"
 
 namespace hn {
 namespace {

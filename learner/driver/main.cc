@@ -6,6 +6,7 @@
 
 #include "common/fatal.h"
 #include "learner/driver/command_line.h"
+#include "learner/driver/exit_status.h"
 #include "learner/driver/learning_run.h"
 #include "learner/driver/model_run.h"
 #include "learner/driver/run_script.h"
@@ -18,7 +19,7 @@ int learn(int argc, char** argv) {
       hn::parseCommandLine({argv + 1, argv + argc}, error);
   if (!commandLine) {
     std::cerr << "hn_learner: " << error << "\n\n" << hn::kUsage;
-    return 2;
+    return hn::kRefusedStatus;
   }
   if (commandLine->help) {
     std::cout << hn::kUsage;
@@ -32,7 +33,7 @@ int learn(int argc, char** argv) {
     std::cerr << "hn_learner: cannot read " << hn::kRunScriptName
               << " in the working directory; nothing was trained\n"
               << std::flush;
-    return 1;
+    return hn::kFailureStatus;
   }
   if (commandLine->loadModel) {
     hn::ModelRun run(entries, *commandLine);
