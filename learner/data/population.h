@@ -51,8 +51,9 @@ class Population {
   virtual std::span<const std::int32_t> vertices(HyperedgeId id) const = 0;
   virtual double weight(HyperedgeId id) const = 0;
 
-  // Every id, in the vertex order of its hyperedge.
-  virtual std::vector<HyperedgeId> idsInVertexOrder() const = 0;
+  // Calls `visit` with every stored hyperedge and its id, in vertex order.
+  using Visit = std::function<void(HyperedgeId id, HyperedgeView hyperedge)>;
+  virtual void forEachInVertexOrder(const Visit& visit) const = 0;
 
   // What `findMatching` copies, borrowed: the stored hyperedges that match
   // `pattern`, in the ranking order.
@@ -60,9 +61,10 @@ class Population {
       const Hyperedge& pattern) const = 0;
 
   // Empties the store and fills it with `count` hyperedges of `length`
-  // vertices, given in strict vertex order (a saved model): `next` writes
-  // each one's vertices and returns its weight. The parameter "order"
-  // becomes `length`, as `initialize` reads it. Observers hear `loaded`.
+  // vertices: `next` writes each one's vertices and returns its weight.
+  // Fastest in strict vertex order (a saved model); a hyperedge given twice
+  // keeps its last weight. The parameter "order" becomes `length`, as
+  // `initialize` reads it. Observers hear `loaded`, and nothing else.
   using NextHyperedge = std::function<double(std::span<std::int32_t>)>;
   virtual void load(std::uint32_t length, std::size_t count,
                     const NextHyperedge& next) = 0;

@@ -99,11 +99,10 @@ std::vector<Hyperedge> SimpleSTLMapStorage::getAll(bool sorted) const {
   return copiesOf(all);
 }
 
-std::vector<HyperedgeId> SimpleSTLMapStorage::idsInVertexOrder() const {
-  std::vector<HyperedgeId> ids;
-  ids.reserve(hyperedges.size());
-  for (const Entry& stored : hyperedges) ids.push_back(stored.id);
-  return ids;
+void SimpleSTLMapStorage::forEachInVertexOrder(const Visit& visit) const {
+  for (const Entry& stored : hyperedges) {
+    visit(stored.id, viewOf(stored.hyperedge));
+  }
 }
 
 std::vector<HyperedgeView> SimpleSTLMapStorage::viewMatching(

@@ -41,7 +41,7 @@ class SimpleSTLMapStorage : public Storage, public Population {
     return {byId[id]->vertices, byId[id]->vertexCount};
   }
   double weight(HyperedgeId id) const override { return byId[id]->weight; }
-  std::vector<HyperedgeId> idsInVertexOrder() const override;
+  void forEachInVertexOrder(const Visit& visit) const override;
   std::vector<HyperedgeView> viewMatching(
       const Hyperedge& pattern) const override;
   void load(std::uint32_t length, std::size_t count,

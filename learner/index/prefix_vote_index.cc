@@ -44,17 +44,19 @@ PrefixVoteIndex::PrefixVoteIndex(Population& population,
 PrefixVoteIndex::~PrefixVoteIndex() { population.removeObserver(*this); }
 
 void PrefixVoteIndex::inserted(HyperedgeId id) {
-  const std::span<const std::int32_t> vertices = population.vertices(id);
-  if (vertices.size() != length_) return;
-  const double weight = population.weight(id);
-  recordWeight(weight, 0.0);
-  Group& group = groupOf(vertices);
+  const HyperedgeView hyperedge{population.vertices(id), population.weight(id)};
+  if (hyperedge.vertices.size() == length_) add(id, hyperedge);
+}
+
+void PrefixVoteIndex::add(HyperedgeId id, const HyperedgeView& hyperedge) {
+  recordWeight(hyperedge.weight, 0.0);
+  Group& group = groupOf(hyperedge.vertices);
   group.members.push_back(id);
   for (std::uint32_t slot = prefixLength_; slot < length_; ++slot) {
-    Vote& vote = voteFor(group, vertices[slot]);
-    vote.sum += weight;
+    Vote& vote = voteFor(group, hyperedge.vertices[slot]);
+    vote.sum += hyperedge.weight;
     if (vote.bestStale) continue;
-    if (vote.best == kNoHyperedge || ranksBefore(id, vote.best)) {
+    if (vote.best == kNoHyperedge || ranksBefore(hyperedge, vote.best)) {
       vote.best = id;
       vote.bestSlot = slot;
     }
@@ -62,9 +64,10 @@ void PrefixVoteIndex::inserted(HyperedgeId id) {
 }
 
 void PrefixVoteIndex::reweighted(HyperedgeId id, double previous) {
-  const std::span<const std::int32_t> vertices = population.vertices(id);
-  if (vertices.size() != length_) return;
-  const double weight = population.weight(id);
+  const HyperedgeView hyperedge{population.vertices(id), population.weight(id)};
+  if (hyperedge.vertices.size() != length_) return;
+  const std::span<const std::int32_t> vertices = hyperedge.vertices;
+  const double weight = hyperedge.weight;
   recordWeight(weight, previous);
   Group& group = groupOf(vertices);
   const auto groupNumber = static_cast<std::uint32_t>(&group - groups.data());
@@ -78,7 +81,7 @@ void PrefixVoteIndex::reweighted(HyperedgeId id, double previous) {
       // Another hyperedge holding the vertex may rank before it now.
       makeStale(groupNumber,
                 static_cast<std::uint32_t>(&vote - group.votes.data()));
-    } else if (rose && ranksBefore(id, vote.best)) {
+    } else if (rose && ranksBefore(hyperedge, vote.best)) {
       vote.best = id;
       vote.bestSlot = slot;
     }
@@ -89,8 +92,10 @@ void PrefixVoteIndex::emptied() { clear(); }
 
 void PrefixVoteIndex::loaded() {
   clear();
-  const auto count = static_cast<HyperedgeId>(population.size());
-  for (HyperedgeId id = 0; id < count; ++id) inserted(id);
+  population.forEachInVertexOrder(
+      [this](HyperedgeId id, const HyperedgeView& hyperedge) {
+        if (hyperedge.vertices.size() == length_) add(id, hyperedge);
+      });
 }
 
 void PrefixVoteIndex::refresh() {
@@ -183,8 +188,12 @@ bool PrefixVoteIndex::votedBefore(std::span<const std::int32_t> sentence,
 }
 
 bool PrefixVoteIndex::ranksBefore(HyperedgeId x, HyperedgeId y) const {
-  return rankOrderLess(population.weight(x), population.vertices(x),
-                       population.weight(y), population.vertices(y));
+  return ranksBefore({population.vertices(x), population.weight(x)}, y);
+}
+
+bool PrefixVoteIndex::ranksBefore(const HyperedgeView& x, HyperedgeId y) const {
+  return rankOrderLess(x.weight, x.vertices, population.weight(y),
+                       population.vertices(y));
 }
 
 bool PrefixVoteIndex::sumsExact(std::size_t windows) const {

@@ -149,8 +149,11 @@ class PrefixVoteIndex final : public StoreObserver {
     }
   };
 
+  // Takes a hyperedge of `length` vertices into the tables.
+  void add(HyperedgeId id, const HyperedgeView& hyperedge);
   // The ranking order between stored hyperedges.
   bool ranksBefore(HyperedgeId x, HyperedgeId y) const;
+  bool ranksBefore(const HyperedgeView& x, HyperedgeId y) const;
   bool votedBefore(std::span<const std::int32_t> sentence, const Tally& a,
                    const Tally& b, std::vector<std::uint32_t>& groups) const;
   void clear();

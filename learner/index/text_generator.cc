@@ -14,11 +14,10 @@ TextGenerator::TextGenerator(const Population& population,
                              std::uint32_t sentenceSlots,
                              std::uint32_t imageSlots, bool indexed)
     : sentenceSlots(sentenceSlots), length(sentenceSlots + imageSlots) {
-  for (const HyperedgeId id : population.idsInVertexOrder()) {
-    const std::span<const std::int32_t> stored = population.vertices(id);
+  population.forEachInVertexOrder([&](HyperedgeId, HyperedgeView stored) {
     // Only hyperedges of the run's layout can be read slot by slot.
-    if (stored.size() != length) continue;
-    const std::int32_t* part = stored.data();
+    if (stored.vertices.size() != length) return;
+    const std::int32_t* part = stored.vertices.data();
     if (firstOfPart.empty() ||
         !std::equal(
             part, part + sentenceSlots,
@@ -27,9 +26,10 @@ TextGenerator::TextGenerator(const Population& population,
       if (holdsWildcard({part, sentenceSlots})) partsHoldWildcards = true;
     }
     partOf.push_back(static_cast<std::uint32_t>(firstOfPart.size() - 1));
-    vertices.insert(vertices.end(), stored.begin(), stored.end());
-    weights.push_back(population.weight(id));
-  }
+    vertices.insert(vertices.end(), stored.vertices.begin(),
+                    stored.vertices.end());
+    weights.push_back(stored.weight);
+  });
   if (indexed && !partsHoldWildcards && imageSlots > 0 && sumsExact()) {
     index = std::make_unique<AgreementIndex>(
         vertices, weights, partOf, firstOfPart.size(), sentenceSlots, length);
