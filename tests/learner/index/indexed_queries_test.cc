@@ -135,8 +135,9 @@ InstanceList trainingPairs() {
 }
 
 // Every pair's image generated from its sentence and compared with its own
-// image; the check of one pair agrees with its count, before and after the
-// store changes under the engine.
+// image; the check of one pair agrees with its count, and text generated
+// from its image with the definition's, before and after the store changes
+// under the engine.
 TEST(IndexedQueries, CountAndCheckEveryPairAgainstItsOwnImage) {
   const InstanceList pairs = trainingPairs();
   const Layout layout{1, 1};
@@ -146,6 +147,14 @@ TEST(IndexedQueries, CountAndCheckEveryPairAgainstItsOwnImage) {
   e.store.setWeight(edge({2, encodeImageVertex(2, 0)}), 1.0);
   e.store.setWeight(edge({4, encodeImageVertex(0, 0)}), 0.5);
   for (int round = 0; round < 3; ++round) {
+    // Before any accuracy pass, and after the store changed since the last.
+    for (std::size_t pair = 0; pair < 5; ++pair) {
+      const std::vector<std::int32_t> sentence = pairs[2 * pair].values();
+      const ImageBuffer image = hn::imageBufferOf(pairs[2 * pair + 1]);
+      EXPECT_EQ(e.literal.generatesImage(layout, pair, sentence, image),
+                e.indexed.generatesImage(layout, pair, sentence, image))
+          << "round " << round << ", pair " << pair;
+    }
     const std::vector<std::uint32_t> literal =
         e.literal.imageMismatches(layout, pairs, {});
     std::vector<std::size_t> done;
@@ -163,6 +172,12 @@ TEST(IndexedQueries, CountAndCheckEveryPairAgainstItsOwnImage) {
                   e.indexed.generatesImage(layout, pair, sentence, image))
             << "round " << round << ", pair " << pair;
       }
+      std::vector<Hyperedge> fastText;
+      std::vector<Hyperedge> literalText;
+      e.indexed.generateText(layout, image, fastText);
+      e.literal.generateText(layout, image, literalText);
+      EXPECT_EQ(entries(literalText), entries(fastText))
+          << "round " << round << ", pair " << pair;
     }
     // The store changes as a weight update changes it.
     e.store.setWeight(edge({1, encodeImageVertex(1, 1)}), 2.0 + round);
