@@ -86,7 +86,7 @@ Figures learn(const fs::path& folder, bool literal, unsigned threads) {
   hn::SimpleSTLMapStorage storage;
   std::unique_ptr<hn::Queries> queries;
   if (literal) {
-    queries = std::make_unique<hn::LiteralQueries>(storage);
+    queries = std::make_unique<hn::LiteralQueries>(storage, threads);
   } else {
     queries = std::make_unique<hn::IndexedQueries>(storage, threads);
   }

@@ -9,7 +9,9 @@ namespace hn {
 
 std::unique_ptr<Queries> makeQueries(SimpleSTLMapStorage& storage,
                                      const CommandLine& options) {
-  if (options.literal) return std::make_unique<LiteralQueries>(storage);
+  if (options.literal) {
+    return std::make_unique<LiteralQueries>(storage, options.threadCount());
+  }
   return std::make_unique<IndexedQueries>(storage, options.threadCount());
 }
 

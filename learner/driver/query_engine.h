@@ -10,9 +10,9 @@ namespace hn {
 class SimpleSTLMapStorage;
 struct CommandLine;
 
-// Makes the engine that answers every query of a run on `storage`: the
-// definitions themselves with --literal, the indexes otherwise, on the
-// command line's threads. The engine borrows the store.
+// Makes the engine that answers every query of a run on `storage`, on the
+// command line's threads: the definitions themselves with --literal, the
+// indexes otherwise. The engine borrows the store.
 std::unique_ptr<Queries> makeQueries(SimpleSTLMapStorage& storage,
                                      const CommandLine& options);
 

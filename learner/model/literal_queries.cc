@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "common/parallel_for.h"
 #include "learner/data/storage.h"
 #include "learner/model/candidate_list.h"
 #include "learner/model/hypernetwork.h"
@@ -109,13 +110,21 @@ void LiteralQueries::generateText(Layout layout, const ImageBuffer& image,
   std::sort(fragments.begin(), fragments.end(), ranksBefore);
 }
 
+// Pair by pair, a round of them at a time so that progress is told from
+// this thread.
 std::vector<std::uint32_t> LiteralQueries::imageMismatches(
     Layout layout, const InstanceList& instances, const PairsDone& pairsDone) {
-  std::vector<std::uint32_t> counts;
-  for (std::size_t pair = 0; pair < instances.size() / 2; ++pair) {
-    counts.push_back(mismatches(layout, instances[2 * pair].values(),
-                                imageBufferOf(instances[2 * pair + 1])));
-    if (pairsDone) pairsDone(pair + 1);
+  constexpr std::size_t kPairsPerRound = 256;
+  const std::size_t pairs = instances.size() / 2;
+  std::vector<std::uint32_t> counts(pairs);
+  for (std::size_t first = 0; first < pairs; first += kPairsPerRound) {
+    const std::size_t round = std::min(kPairsPerRound, pairs - first);
+    parallelFor(round, threads, [&](std::size_t i) {
+      const std::size_t pair = first + i;
+      counts[pair] = mismatches(layout, instances[2 * pair].values(),
+                                imageBufferOf(instances[2 * pair + 1]));
+    });
+    if (pairsDone) pairsDone(first + round);
   }
   return counts;
 }

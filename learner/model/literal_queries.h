@@ -14,17 +14,19 @@ class Storage;
 // A deliberate second implementation of the learner's queries, an oracle:
 // the definitions step by step, reading the store only through its two
 // defined operations `findMatching` and `getAll`, so that it answers alike
-// for any store. No index, cache or shortcut, one thread, and no helper
-// shared with the indexed engine beyond the data types, so that tests that
-// compare the two catch a fault in either. Slow: every window copies its
-// matches out of a scan of the whole store, every vote searches the
-// candidate list from the front, and text generation copies the whole
-// store for every image.
+// for any store. No index, cache or shortcut, and no helper shared with the
+// indexed engine beyond the data types, so that tests that compare the two
+// catch a fault in either. Slow: every window copies its matches out of a
+// scan of the whole store, every vote searches the candidate list from the
+// front, and text generation copies the whole store for every image. Only
+// the pairs of an accuracy pass, independent of each other, are spread
+// over `threads` threads.
 //
 // Borrows the store, which must outlive it.
 class LiteralQueries final : public Queries {
  public:
-  explicit LiteralQueries(const Storage& storage) : storage(storage) {}
+  explicit LiteralQueries(const Storage& storage, unsigned threads = 1)
+      : storage(storage), threads(threads) {}
 
   void forEachMatch(const Hyperedge& pattern,
                     const MatchVisit& visit) const override;
@@ -50,6 +52,7 @@ class LiteralQueries final : public Queries {
                            const ImageBuffer& image) const;
 
   const Storage& storage;
+  const unsigned threads;
 };
 
 }  // namespace hn
