@@ -1,3 +1,6 @@
+// The definitions, step by step: a deliberate second implementation of the
+// learner's queries, kept as the oracle that the indexed engine is compared
+// against. Keep it plain: no index, cache or shortcut belongs here.
 #include "learner/model/literal_queries.h"
 
 #include <algorithm>
