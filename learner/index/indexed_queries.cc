@@ -229,6 +229,8 @@ const PrefixVoteIndex& IndexedQueries::currentVotes(Layout layout) const {
   if (votes == nullptr || !fits()) {
     votes = std::make_unique<PrefixVoteIndex>(population, layout.sentenceSlots,
                                               length);
+  } else if (votesCurrent.load(std::memory_order_relaxed)) {
+    return *votes;  // brought up to date by another thread meanwhile
   }
   votes->refresh();
   votesCurrent.store(true, std::memory_order_release);

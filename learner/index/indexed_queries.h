@@ -35,8 +35,8 @@ class TextGenerator;
 // An observer of the store, from construction to destruction: it builds
 // its tables when first asked, keeps the vote tables up to date as the
 // store changes and drops a text snapshot that no longer holds. The const
-// queries may be asked from several threads at once while the store does
-// not change. Borrows the population, which must outlive it.
+// queries may be asked from several threads at once, of one layout, while
+// the store does not change. Borrows the population, which must outlive it.
 class IndexedQueries final : public Queries, private StoreObserver {
  public:
   IndexedQueries(Population& population, unsigned threads);
