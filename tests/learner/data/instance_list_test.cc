@@ -91,17 +91,4 @@ TEST(InstanceList, ViewsStayValidAsTheListGrows) {
   EXPECT_EQ(big, list.back().values());
 }
 
-TEST(InstanceList, CopiesTruncationAndComparison) {
-  InstanceList list{{1, 2}, {40000}, {-5}};
-  const InstanceList copy = list;
-  EXPECT_EQ(list, copy);
-  list.truncate(2);
-  EXPECT_EQ(2u, list.size());
-  EXPECT_FALSE(list == copy);
-  EXPECT_EQ((std::vector<Values>{{1, 2}, {40000}, {-5}}), copy);
-  list.clear();
-  EXPECT_TRUE(list.empty());
-  EXPECT_EQ(0u, list.valueBytes());
-}
-
 }  // namespace
