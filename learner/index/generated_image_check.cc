@@ -34,8 +34,10 @@ std::int32_t GeneratedImageCheck::generatedAt(std::int32_t position) {
   }
   if (tallies.empty()) return -1;
   const PrefixVoteIndex::Tally* best = &tallies.front();
-  for (const PrefixVoteIndex::Tally& tally : tallies) {
-    if (index.ranksBefore(sentence, tally, *best, windowGroups)) best = &tally;
+  for (auto tally = tallies.begin() + 1; tally != tallies.end(); ++tally) {
+    if (index.ranksBefore(sentence, *tally, *best, windowGroups)) {
+      best = &*tally;
+    }
   }
   return imageVertexValue(best->vertex);
 }

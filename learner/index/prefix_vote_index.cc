@@ -172,11 +172,9 @@ PrefixVoteIndex::Holder PrefixVoteIndex::firstHolder(
   return first;
 }
 
-bool PrefixVoteIndex::votedBefore(std::span<const std::int32_t> sentence,
-                                  const Tally& a, const Tally& b,
-                                  std::vector<std::uint32_t>& groups) const {
-  if (a.firstWindow != b.firstWindow) return a.firstWindow < b.firstWindow;
-  if (a.vertex == b.vertex) return false;
+bool PrefixVoteIndex::heldBefore(std::span<const std::int32_t> sentence,
+                                 const Tally& a, const Tally& b,
+                                 std::vector<std::uint32_t>& groups) const {
   groups.clear();
   matchingGroups(sentence.subspan(a.firstWindow, prefixLength_), groups);
   const Holder holderA = firstHolder(groups, a.vertex);

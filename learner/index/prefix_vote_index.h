@@ -113,13 +113,21 @@ class PrefixVoteIndex final : public StoreObserver {
   };
   // The ranking of the candidates of voting over `sentence` window by
   // window (each window's matches by rank, each match's slots in order):
-  // the higher sum first; of equal sums, the one voting met first, by
-  // window, then by the rank of the first match holding each, then by
-  // slot. Sums must be exact (see `sumsExact`). `groups` is scratch space.
+  // the higher sum first; of equal sums, the one voting met first (see
+  // `votedBefore`). Sums must be exact (see `sumsExact`). `groups` is
+  // scratch space.
   bool ranksBefore(std::span<const std::int32_t> sentence, const Tally& a,
                    const Tally& b, std::vector<std::uint32_t>& groups) const {
     if (a.sum != b.sum) return a.sum > b.sum;
     return votedBefore(sentence, a, b, groups);
+  }
+  // Whether voting over `sentence` meets `a` before `b`: by the window of
+  // each one's first vote, then by the rank of the first match holding each
+  // there, then by slot.
+  bool votedBefore(std::span<const std::int32_t> sentence, const Tally& a,
+                   const Tally& b, std::vector<std::uint32_t>& groups) const {
+    if (a.firstWindow != b.firstWindow) return a.firstWindow < b.firstWindow;
+    return a.vertex != b.vertex && heldBefore(sentence, a, b, groups);
   }
 
   std::size_t vertexIdCount() const { return vertexIds.size(); }
@@ -154,8 +162,9 @@ class PrefixVoteIndex final : public StoreObserver {
   // The ranking order between stored hyperedges.
   bool ranksBefore(HyperedgeId x, HyperedgeId y) const;
   bool ranksBefore(const HyperedgeView& x, HyperedgeId y) const;
-  bool votedBefore(std::span<const std::int32_t> sentence, const Tally& a,
-                   const Tally& b, std::vector<std::uint32_t>& groups) const;
+  // `votedBefore` for two vertices first voted for in the same window.
+  bool heldBefore(std::span<const std::int32_t> sentence, const Tally& a,
+                  const Tally& b, std::vector<std::uint32_t>& groups) const;
   void clear();
   Group& groupOf(std::span<const std::int32_t> vertices);
   Vote& voteFor(Group& group, std::int32_t vertex);

@@ -126,11 +126,20 @@ std::vector<std::int32_t> WindowVotes::rankedBestPerPosition() {
   return vertices;
 }
 
+// The index's ranking; the sums, compared first, decide nearly always.
 bool WindowVotes::ranksBefore(std::uint32_t a, std::uint32_t b) {
+  const Scratch& tables = scratch();
+  const double sumA = tables.sum[tables.candidates[a].vertexId];
+  const double sumB = tables.sum[tables.candidates[b].vertexId];
+  if (sumA != sumB) return sumA > sumB;
+  return votedBefore(a, b);
+}
+
+bool WindowVotes::votedBefore(std::uint32_t a, std::uint32_t b) {
   const Scratch& tables = scratch();
   const Scratch::VotedVertex& first = tables.candidates[a];
   const Scratch::VotedVertex& second = tables.candidates[b];
-  return index.ranksBefore(sentence,
+  return index.votedBefore(sentence,
                            {first.vertex, tables.firstWindow[first.vertexId],
                             tables.sum[first.vertexId]},
                            {second.vertex, tables.firstWindow[second.vertexId],
