@@ -2,13 +2,14 @@
 
 #include <istream>
 
+#include "common/text_line.h"
+
 namespace hn {
 namespace {
 
 std::string readPathLine(std::istream& in) {
   std::string line;
-  std::getline(in, line);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+  readLine(in, line);
   return line;
 }
 

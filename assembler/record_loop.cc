@@ -8,18 +8,12 @@
 #include "assembler/fragment_reader.h"
 #include "assembler/sentence_assembly.h"
 #include "assembler/sentence_writer.h"
+#include "common/text_line.h"
 
 namespace hn {
 namespace {
 
 constexpr double kMinimumWeight = 1.0;
-
-// One line without its line feed and a carriage return before it.
-bool readLine(std::istream& in, std::string& line) {
-  if (!std::getline(in, line)) return false;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return true;
-}
 
 }  // namespace
 

@@ -14,8 +14,9 @@
 #include "learner/data/bimodal_csv_file_wrapper.h"
 #include "learner/data/sentence_image_coupling_sampler.h"
 #include "learner/data/simple_stl_map_storage.h"
+#include "learner/index/indexed_queries.h"
+#include "learner/index/text_generator.h"
 #include "learner/model/hypernetwork.h"
-#include "learner/model/text_generator.h"
 #include "tools/sample_data/sample_data_set.h"
 
 namespace {
@@ -67,6 +68,7 @@ class TrainedLearner {
     learner.dataSet = &dataSet;
     learner.sampler = &sampler;
     learner.storage = &storage;
+    learner.queries = &queries;
     learner.run();
   }
 
@@ -74,6 +76,7 @@ class TrainedLearner {
   PreloadedDataSet dataSet;
   hn::SentenceImageCouplingSampler sampler;
   hn::SimpleSTLMapStorage storage;
+  hn::IndexedQueries queries{storage, 1};
   hn::Hypernetwork learner;
 };
 

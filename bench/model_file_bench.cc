@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "learner/data/image.h"
 #include "learner/data/simple_stl_map_storage.h"
 #include "learner/model/model_file.h"
 

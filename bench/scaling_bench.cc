@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <ostream>
 #include <sstream>
 #include <streambuf>
@@ -34,7 +35,9 @@
 #include "learner/data/sentence_image_coupling_sampler.h"
 #include "learner/data/simple_stl_map_storage.h"
 #include "learner/driver/generation_output.h"
+#include "learner/index/indexed_queries.h"
 #include "learner/model/hypernetwork.h"
+#include "learner/model/literal_queries.h"
 #include "tools/sample_data/sample_data_set.h"
 
 namespace {
@@ -81,6 +84,12 @@ Figures learn(const fs::path& folder, bool literal, unsigned threads) {
   hn::BimodalCSVFileWrapper dataSet;
   hn::SentenceImageCouplingSampler sampler;
   hn::SimpleSTLMapStorage storage;
+  std::unique_ptr<hn::Queries> queries;
+  if (literal) {
+    queries = std::make_unique<hn::LiteralQueries>(storage, threads);
+  } else {
+    queries = std::make_unique<hn::IndexedQueries>(storage, threads);
+  }
   hn::Hypernetwork learner;
   std::srand(kSeed);
   learner.set("mode", "2");
@@ -89,8 +98,7 @@ Figures learn(const fs::path& folder, bool literal, unsigned threads) {
   learner.set("maxepoch", std::to_string(kEpochs));
   learner.set("weightUpdateParameter", "0.5");
   learner.readParameters();
-  learner.literal = literal;
-  learner.threads = threads;
+  learner.queries = queries.get();
   learner.sampler = &sampler;
   learner.storage = &storage;
   learner.dataSet = &dataSet;
@@ -132,10 +140,12 @@ Figures learn(const fs::path& folder, bool literal, unsigned threads) {
   DiscardingBuffer discard;
   std::ostream out(&discard);
   start = Clock::now();
-  hn::writeGeneratedImages(out, learner, dataSet);
+  hn::writeGeneratedImages(out, *queries, learner.layout(), dataSet.instances,
+                           threads);
   figures.phases.push_back(secondsSince(start));
   start = Clock::now();
-  hn::writeGeneratedTexts(out, learner, dataSet);
+  hn::writeGeneratedTexts(out, *queries, learner.layout(), dataSet.instances,
+                          threads);
   figures.phases.push_back(secondsSince(start));
   if (std::isnan(checksum)) std::cerr << "no pairs\n";
   return figures;

@@ -16,6 +16,7 @@
 #include "fuzz/fuzz_support.h"
 #include "learner/data/bimodal_csv_file_wrapper.h"
 #include "learner/data/hyperedge.h"
+#include "learner/data/image.h"
 
 namespace {
 

@@ -10,7 +10,9 @@
 #include <utility>
 
 #include "common/number_text.h"
+#include "common/text_line.h"
 #include "learner/data/hyperedge.h"
+#include "learner/data/image.h"
 
 namespace hn {
 namespace {
@@ -42,15 +44,6 @@ void forEachToken(std::string_view text, std::string_view separators,
     while (i < text.size() && !separates(text[i])) ++i;
     visit(text.substr(begin, i - begin));
   }
-}
-
-// Reads one line of any length, dropping its line feed and a carriage
-// return just before it. False when nothing could be read (end of file or
-// a read error); the line is then empty.
-bool readLine(std::istream& in, std::string& line) {
-  if (!std::getline(in, line)) return false;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return true;
 }
 
 std::vector<std::int32_t> readValues(std::string_view line) {

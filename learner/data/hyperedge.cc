@@ -67,12 +67,8 @@ void Hyperedge::assignVertices(std::uint32_t count,
 }
 
 bool Hyperedge::operator<(const Hyperedge& other) const {
-  const std::uint32_t common = std::min(vertexCount, other.vertexCount);
-  for (std::uint32_t i = 0; i < common; ++i) {
-    if (vertices[i] != other.vertices[i])
-      return vertices[i] < other.vertices[i];
-  }
-  return false;
+  return vertexOrderLess({vertices, vertexCount},
+                         {other.vertices, other.vertexCount});
 }
 
 bool Hyperedge::matches(const Hyperedge& pattern) const {
@@ -96,10 +92,25 @@ bool weighsMore(double x, double y) {
   return std::isnan(y) || x > y;
 }
 
+bool vertexOrderLess(std::span<const std::int32_t> x,
+                     std::span<const std::int32_t> y) {
+  const std::size_t common = std::min(x.size(), y.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    if (x[i] != y[i]) return x[i] < y[i];
+  }
+  return false;
+}
+
 bool ranksBefore(const Hyperedge& x, const Hyperedge& y) {
-  if (weighsMore(x.weight, y.weight)) return true;
-  if (weighsMore(y.weight, x.weight)) return false;
-  return x < y;
+  return rankOrderLess(x.weight, {x.vertices, x.vertexCount}, y.weight,
+                       {y.vertices, y.vertexCount});
+}
+
+bool rankOrderLess(double xWeight, std::span<const std::int32_t> x,
+                   double yWeight, std::span<const std::int32_t> y) {
+  if (weighsMore(xWeight, yWeight)) return true;
+  if (weighsMore(yWeight, xWeight)) return false;
+  return vertexOrderLess(x, y);
 }
 
 std::ostream& writeVertices(std::ostream& out, const Hyperedge& hyperedge) {

@@ -12,33 +12,6 @@ namespace hn {
 // The vertex value that matches any value, in a pattern or a stored edge.
 inline constexpr std::int32_t kWildcard = -1;
 
-// Image vertices pack a position and the value found there into one int:
-// value * kPositionRadix + position.
-inline constexpr std::int32_t kPositionRadix = 10000;
-
-// Positions of one image; every image buffer holds this many values.
-inline constexpr std::size_t kImageSize = 4800;
-
-constexpr std::int32_t encodeImageVertex(std::int32_t position,
-                                         std::int32_t value) {
-  return value * kPositionRadix + position;
-}
-
-// Truncating remainder: a vertex of a negative value has a negative position.
-constexpr std::int32_t imageVertexPosition(std::int32_t vertex) {
-  return vertex % kPositionRadix;
-}
-
-constexpr std::int32_t imageVertexValue(std::int32_t vertex) {
-  return vertex / kPositionRadix;
-}
-
-// Whether a packed position names a place in an image buffer; vertices of
-// negative values, or past the buffer, have nowhere to go.
-constexpr bool isImagePosition(std::int32_t position) {
-  return position >= 0 && static_cast<std::size_t>(position) < kImageSize;
-}
-
 constexpr bool holdsWildcard(std::span<const std::int32_t> vertices) {
   return std::find(vertices.begin(), vertices.end(), kWildcard) !=
          vertices.end();
@@ -82,8 +55,14 @@ class Hyperedge {
   double weight = 0.0;
 };
 
+// The vertex order over plain vertex arrays, as `Hyperedge::operator<`.
+bool vertexOrderLess(std::span<const std::int32_t> x,
+                     std::span<const std::int32_t> y);
+
 // The ranking order: higher weight first, equal weights in vertex order.
 bool ranksBefore(const Hyperedge& x, const Hyperedge& y);
+bool rankOrderLess(double xWeight, std::span<const std::int32_t> x,
+                   double yWeight, std::span<const std::int32_t> y);
 
 // "(v1,v2,...)"; the hyperedge must have at least one vertex.
 std::ostream& writeVertices(std::ostream& out, const Hyperedge& hyperedge);

@@ -56,8 +56,10 @@ std::vector<std::int32_t> InstanceView::values() const {
   return std::vector<std::int32_t>(begin(), end());
 }
 
-std::string_view InstanceView::bytes() const {
-  return {reinterpret_cast<const char*>(data), count * width};
+std::string InstanceView::key() const {
+  std::string key = std::to_string(count) + ':';
+  key.append(reinterpret_cast<const char*>(data), count * width);
+  return key;
 }
 
 bool operator==(const InstanceView& x, const InstanceView& y) {

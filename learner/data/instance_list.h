@@ -7,7 +7,7 @@
 #include <iterator>
 #include <memory>
 #include <span>
-#include <string_view>
+#include <string>
 #include <vector>
 
 namespace hn {
@@ -95,9 +95,9 @@ class InstanceView {
 
   // The values as 32-bit integers, for code that wants them contiguous.
   std::vector<std::int32_t> values() const;
-  // The stored bytes: equal instances have equal bytes, so they serve as a
-  // key.
-  std::string_view bytes() const;
+  // A text that equal instances share and unequal ones never do: the value
+  // count and the stored bytes (equal counts and bytes mean equal widths).
+  std::string key() const;
 
   friend bool operator==(const InstanceView& x, const InstanceView& y);
   friend bool operator==(const InstanceView& x,

@@ -8,16 +8,15 @@
 
 #include "common/fatal.h"
 #include "learner/data/data_set.h"
+#include "learner/data/image.h"
 
 namespace hn {
 namespace {
 
-using Instances = InstanceList;
-
 // The reader only accepts pairs that can give a hyperedge; a data set
 // filled some other way may hold a sentence shorter than `order`, an image
 // without values while `order2` >= 1, or a sentence without its image.
-bool samplable(const Instances& instances, std::size_t cursor,
+bool samplable(const InstanceList& instances, std::size_t cursor,
                std::int32_t order, std::int32_t order2) {
   if (cursor + 1 >= instances.size()) return false;
   return instances[cursor].size() >= static_cast<std::size_t>(order) &&
@@ -51,7 +50,7 @@ void SentenceImageCouplingSampler::next(Hyperedge& hyperedge) {
     fatal("Order mismatch, check order setting or mode setting");
   }
   if (!dataSet->loaded) dataSet->load();
-  const Instances& instances = dataSet->instances;
+  const InstanceList& instances = dataSet->instances;
 
   // Pairs that cannot give a hyperedge are passed over without a draw
   // instead of dividing by zero or reading outside their vectors; when none

@@ -1,6 +1,8 @@
 #include "learner/data/simple_stl_map_storage.h"
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace hn {
 namespace {
@@ -13,113 +15,205 @@ std::uint32_t concretePrefixLength(const Hyperedge& pattern) {
       pattern.vertices);
 }
 
+HyperedgeView viewOf(const Hyperedge& stored) {
+  return {{stored.vertices, stored.vertexCount}, stored.weight};
+}
+
+// Sorts views that are in vertex order into the ranking order. Equal
+// weights are already in vertex order, so a stable sort by weight alone is
+// enough, and it never has to look at the vertices.
+void rankVertexOrdered(std::vector<HyperedgeView>& views) {
+  const auto heavier = [](const HyperedgeView& x, const HyperedgeView& y) {
+    return weighsMore(x.weight, y.weight);
+  };
+  if (std::is_sorted(views.begin(), views.end(), heavier)) return;
+  std::stable_sort(views.begin(), views.end(), heavier);
+}
+
+std::vector<Hyperedge> copiesOf(const std::vector<HyperedgeView>& views) {
+  std::vector<Hyperedge> copies;
+  copies.reserve(views.size());
+  for (const HyperedgeView& view : views) {
+    Hyperedge& copy = copies.emplace_back(
+        static_cast<std::uint32_t>(view.vertices.size()), view.vertices.data());
+    copy.weight = view.weight;
+  }
+  return copies;
+}
+
 }  // namespace
+
+SimpleSTLMapStorage::SimpleSTLMapStorage(SimpleSTLMapStorage&& other) noexcept
+    : Storage(other),
+      hyperedges(std::move(other.hyperedges)),
+      byId(std::move(other.byId)),
+      entriesWithWildcard(other.entriesWithWildcard),
+      storedVertexCount(other.storedVertexCount),
+      mixedVertexCounts(other.mixedVertexCounts) {}
 
 void SimpleSTLMapStorage::initialize() {
   Storage::initialize();
-  hyperedges.clear();
-  voteIndex.reset();
-  entriesWithWildcard = 0;
-  storedVertexCount = 0;
-  mixedVertexCounts = false;
+  clear();
+  for (StoreObserver* observer : observers) observer->emptied();
 }
 
 int SimpleSTLMapStorage::add(const Hyperedge& hyperedge) {
-  if (Hyperedge* stored = find(hyperedge)) {
-    reweigh(*stored, stored->weight + 1.0);
+  Entries::iterator position;
+  if (Entry* stored = find(hyperedge, position)) {
+    reweigh(*stored, stored->hyperedge.weight + 1.0);
   } else {
-    insert(hyperedge, 1.0);
+    insert(position, hyperedge, 1.0);
   }
   return 0;
 }
 
 double SimpleSTLMapStorage::getWeight(const Hyperedge& hyperedge) {
-  if (const Hyperedge* stored = find(hyperedge)) return stored->weight;
-  insert(hyperedge, 0.0);
+  Entries::iterator position;
+  if (const Entry* stored = find(hyperedge, position)) {
+    return stored->hyperedge.weight;
+  }
+  insert(position, hyperedge, 0.0);
   return 0.0;
 }
 
 void SimpleSTLMapStorage::setWeight(const Hyperedge& hyperedge, double weight) {
-  if (Hyperedge* stored = find(hyperedge)) {
+  Entries::iterator position;
+  if (Entry* stored = find(hyperedge, position)) {
     reweigh(*stored, weight);
   } else {
-    insert(hyperedge, weight);
+    insert(position, hyperedge, weight);
   }
 }
 
-std::vector<const Hyperedge*> SimpleSTLMapStorage::viewMatching(
+std::vector<Hyperedge> SimpleSTLMapStorage::findMatching(
+    const Hyperedge& pattern) const {
+  return copiesOf(scanMatching(pattern));
+}
+
+std::vector<Hyperedge> SimpleSTLMapStorage::getAll(bool sorted) const {
+  std::vector<HyperedgeView> all;
+  all.reserve(hyperedges.size());
+  for (const Entry& stored : hyperedges)
+    all.push_back(viewOf(stored.hyperedge));
+  if (sorted) rankVertexOrdered(all);
+  return copiesOf(all);
+}
+
+void SimpleSTLMapStorage::forEachInVertexOrder(const Visit& visit) const {
+  for (const Entry& stored : hyperedges) {
+    visit(stored.id, viewOf(stored.hyperedge));
+  }
+}
+
+std::vector<HyperedgeView> SimpleSTLMapStorage::viewMatching(
     const Hyperedge& pattern) const {
   const std::uint32_t prefixLength = concretePrefixLength(pattern);
   if (!canUsePrefixIndex(pattern, prefixLength)) return scanMatching(pattern);
 
-  std::vector<const Hyperedge*> matching;
+  std::vector<HyperedgeView> matching;
   if (hyperedges.empty() || pattern.vertexCount != storedVertexCount) {
     return matching;
   }
   const Hyperedge prefix(prefixLength, pattern.vertices);
   for (auto it = hyperedges.lower_bound(prefix);
-       it != hyperedges.end() && !(prefix < *it); ++it) {
-    if (it->matches(pattern)) matching.push_back(&*it);
+       it != hyperedges.end() && !(prefix < it->hyperedge); ++it) {
+    if (it->hyperedge.matches(pattern)) {
+      matching.push_back(viewOf(it->hyperedge));
+    }
   }
   rankVertexOrdered(matching);
   return matching;
 }
 
-std::vector<const Hyperedge*> SimpleSTLMapStorage::scanMatching(
+std::vector<HyperedgeView> SimpleSTLMapStorage::scanMatching(
     const Hyperedge& pattern) const {
-  std::vector<const Hyperedge*> matching;
-  for (const Hyperedge& stored : hyperedges) {
-    if (stored.matches(pattern)) matching.push_back(&stored);
+  std::vector<HyperedgeView> matching;
+  for (const Entry& stored : hyperedges) {
+    if (stored.hyperedge.matches(pattern)) {
+      matching.push_back(viewOf(stored.hyperedge));
+    }
   }
   rankVertexOrdered(matching);
   return matching;
 }
 
-std::vector<const Hyperedge*> SimpleSTLMapStorage::viewAll(bool sorted) const {
-  std::vector<const Hyperedge*> all;
-  all.reserve(hyperedges.size());
-  for (const Hyperedge& stored : hyperedges) all.push_back(&stored);
-  if (sorted) rankVertexOrdered(all);
-  return all;
-}
-
-std::size_t SimpleSTLMapStorage::size() const { return hyperedges.size(); }
-
-PrefixVoteIndex* SimpleSTLMapStorage::prefixVotes(std::uint32_t prefixLength,
-                                                  std::uint32_t length) {
-  if (voteIndex == nullptr || voteIndex->prefixLength() != prefixLength ||
-      voteIndex->length() != length) {
-    voteIndex = std::make_unique<PrefixVoteIndex>(prefixLength, length);
-    for (const Hyperedge& stored : hyperedges) voteIndex->inserted(stored);
+void SimpleSTLMapStorage::load(std::uint32_t length, std::size_t count,
+                               const NextHyperedge& next) {
+  set("order", intToText(static_cast<std::int32_t>(length)));
+  Storage::initialize();
+  clear();
+  Hyperedge scratch(length);
+  for (std::size_t i = 0; i < count; ++i) {
+    scratch.weight = next({scratch.vertices, length});
+    // In strict vertex order every hyperedge goes last, without a search.
+    Entries::iterator position = hyperedges.end();
+    if (!hyperedges.empty() && !(std::prev(position)->hyperedge < scratch)) {
+      if (Entry* stored = find(scratch, position)) {
+        stored->hyperedge.weight = scratch.weight;
+        continue;
+      }
+    }
+    place(position, scratch, scratch.weight);
   }
-  return voteIndex.get();
+  for (StoreObserver* observer : observers) observer->loaded();
 }
 
-Hyperedge* SimpleSTLMapStorage::find(const Hyperedge& hyperedge) {
-  const auto position = hyperedges.lower_bound(hyperedge);
-  if (position == hyperedges.end() || hyperedge < *position) return nullptr;
+void SimpleSTLMapStorage::addObserver(StoreObserver& observer) {
+  observers.push_back(&observer);
+}
+
+void SimpleSTLMapStorage::removeObserver(StoreObserver& observer) {
+  std::erase(observers, &observer);
+}
+
+SimpleSTLMapStorage::Entry* SimpleSTLMapStorage::find(
+    const Hyperedge& hyperedge, Entries::iterator& position) {
+  position = hyperedges.lower_bound(hyperedge);
+  if (position == hyperedges.end() || hyperedge < position->hyperedge) {
+    return nullptr;
+  }
   // The weight takes no part in the set's order, so changing it in place
   // keeps the set valid; set elements are only const to protect the key.
-  return const_cast<Hyperedge*>(&*position);
+  return const_cast<Entry*>(&*position);
 }
 
-void SimpleSTLMapStorage::insert(const Hyperedge& hyperedge, double weight) {
-  Hyperedge entry(hyperedge.vertexCount, hyperedge.vertices);
-  entry.weight = weight;
-  if (entry.holdsWildcard()) ++entriesWithWildcard;
+void SimpleSTLMapStorage::insert(Entries::iterator position,
+                                 const Hyperedge& hyperedge, double weight) {
+  const HyperedgeId id = place(position, hyperedge, weight);
+  for (StoreObserver* observer : observers) observer->inserted(id);
+}
+
+HyperedgeId SimpleSTLMapStorage::place(Entries::iterator position,
+                                       const Hyperedge& hyperedge,
+                                       double weight) {
+  Entry entry{Hyperedge(hyperedge.vertexCount, hyperedge.vertices),
+              static_cast<HyperedgeId>(byId.size())};
+  entry.hyperedge.weight = weight;
+  if (entry.hyperedge.holdsWildcard()) ++entriesWithWildcard;
   if (hyperedges.empty()) {
-    storedVertexCount = entry.vertexCount;
-  } else if (entry.vertexCount != storedVertexCount) {
+    storedVertexCount = entry.hyperedge.vertexCount;
+  } else if (entry.hyperedge.vertexCount != storedVertexCount) {
     mixedVertexCounts = true;
   }
-  const Hyperedge& stored = *hyperedges.insert(std::move(entry)).first;
-  if (voteIndex) voteIndex->inserted(stored);
+  const Entry& stored = *hyperedges.insert(position, std::move(entry));
+  byId.push_back(&stored.hyperedge);
+  return stored.id;
 }
 
-void SimpleSTLMapStorage::reweigh(Hyperedge& stored, double weight) {
-  const double previous = stored.weight;
-  stored.weight = weight;
-  if (voteIndex) voteIndex->reweighted(stored, previous);
+void SimpleSTLMapStorage::reweigh(Entry& stored, double weight) {
+  const double previous = stored.hyperedge.weight;
+  stored.hyperedge.weight = weight;
+  for (StoreObserver* observer : observers) {
+    observer->reweighted(stored.id, previous);
+  }
+}
+
+void SimpleSTLMapStorage::clear() {
+  hyperedges.clear();
+  byId.clear();
+  entriesWithWildcard = 0;
+  storedVertexCount = 0;
+  mixedVertexCounts = false;
 }
 
 bool SimpleSTLMapStorage::canUsePrefixIndex(const Hyperedge& pattern,

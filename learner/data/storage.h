@@ -8,8 +8,6 @@
 
 namespace hn {
 
-class PrefixVoteIndex;
-
 // The population of weighted hyperedges: one entry per distinct hyperedge
 // in the vertex order. Parameter "order": the vertices per hyperedge.
 class Storage : public Configurable {
@@ -32,36 +30,14 @@ class Storage : public Configurable {
 
   // Copies of every stored hyperedge that `matches` the pattern, in the
   // ranking order.
-  virtual std::vector<Hyperedge> findMatching(const Hyperedge& pattern) const;
+  virtual std::vector<Hyperedge> findMatching(
+      const Hyperedge& pattern) const = 0;
 
   // Copies of every stored hyperedge, in vertex order or, when `sorted`, in
   // the ranking order.
-  virtual std::vector<Hyperedge> getAll(bool sorted) const;
-
-  // The hyperedges of `findMatching`, in the same order, borrowed from the
-  // store instead of copied: valid until the store next changes.
-  virtual std::vector<const Hyperedge*> viewMatching(
-      const Hyperedge& pattern) const = 0;
-
-  // The hyperedges of `getAll`, borrowed; valid until the store next changes.
-  virtual std::vector<const Hyperedge*> viewAll(bool sorted) const = 0;
-
-  // Number of stored hyperedges.
-  virtual std::size_t size() const = 0;
-
-  // The votes per distinct prefix of the stored hyperedges of `length`
-  // vertices, kept up to date by the store from now on; valid until the
-  // next `initialize` or a call with other lengths. Null when this store
-  // keeps no such index: callers then scan with `viewMatching`.
-  virtual PrefixVoteIndex* prefixVotes(std::uint32_t prefixLength,
-                                       std::uint32_t length);
+  virtual std::vector<Hyperedge> getAll(bool sorted) const = 0;
 
   std::int32_t order = 0;
 };
-
-// Sorts hyperedges that are in vertex order into the ranking order. Equal
-// weights are already in vertex order, so a stable sort by weight alone is
-// enough, and it never has to look at the vertices.
-void rankVertexOrdered(std::vector<const Hyperedge*>& hyperedges);
 
 }  // namespace hn

@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <charconv>
 #include <future>
-#include <optional>
+#include <numeric>
 #include <ostream>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <system_error>
 
-#include "learner/data/data_set.h"
-#include "learner/model/parallel_for.h"
-#include "learner/model/text_generator.h"
+#include "common/parallel_for.h"
 
 namespace hn {
 namespace {
@@ -37,6 +35,11 @@ std::string imageValuesLine(const ImageBuffer& image) {
   return line;
 }
 
+// Per pair of a batch (`count` pairs from pair `first`), the pair of the
+// batch whose result it takes: itself, or one before it.
+using Sharing = std::function<std::vector<std::size_t>(std::size_t first,
+                                                       std::size_t count)>;
+
 // A batch of pairs and what was generated for them.
 template <typename Result>
 struct Batch {
@@ -46,20 +49,20 @@ struct Batch {
   std::vector<std::size_t> sameAs;
 };
 
-// Calls `generate(pair, slot)` for the pairs of a batch on `threads`
-// threads; pairs with equal `key`s (when it is given) are generated once.
+// Calls `generate(pair, slot)` on `threads` threads for the pairs of a
+// batch that share no other's result.
 template <typename Result, typename Generate>
 void generateBatch(Batch<Result>& batch, std::size_t count, unsigned threads,
-                   const std::function<std::string(std::size_t pair)>& key,
-                   const Generate& generate) {
+                   const Sharing& share, const Generate& generate) {
   batch.results.assign(count, Result{});
-  batch.sameAs.resize(count);
+  if (share) {
+    batch.sameAs = share(batch.first, count);
+  } else {
+    batch.sameAs.resize(count);
+    std::iota(batch.sameAs.begin(), batch.sameAs.end(), std::size_t{0});
+  }
   std::vector<std::size_t> distinct;
-  std::unordered_map<std::string, std::size_t> firstWithKey;
   for (std::size_t i = 0; i < count; ++i) {
-    batch.sameAs[i] =
-        key ? firstWithKey.try_emplace(key(batch.first + i), i).first->second
-            : i;
     if (batch.sameAs[i] == i) distinct.push_back(i);
   }
   parallelFor(distinct.size(), threads, [&](std::size_t d) {
@@ -73,24 +76,31 @@ void generateBatch(Batch<Result>& batch, std::size_t count, unsigned threads,
 // caller reports it.
 template <typename Result, typename Generate, typename Write>
 void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
-               const std::function<std::string(std::size_t pair)>& key,
-               const Generate& generate, const Write& write) {
+               const Sharing& share, const Generate& generate,
+               const Write& write) {
   Batch<Result> batches[2];
   const auto countFrom = [pairs](std::size_t first) {
     return std::min(kBatchPairs, pairs - first);
   };
-  if (pairs > 0)
-    generateBatch(batches[0], countFrom(0), threads, key, generate);
+  if (pairs > 0) {
+    generateBatch(batches[0], countFrom(0), threads, share, generate);
+  }
   for (std::size_t first = 0, slot = 0; first < pairs && out;
        first += kBatchPairs, slot ^= 1) {
     const std::size_t next = first + kBatchPairs;
     std::future<void> nextBatch;
     if (next < pairs) {
-      batches[slot ^ 1].first = next;
-      nextBatch = std::async(std::launch::async, [&, next, slot] {
-        generateBatch(batches[slot ^ 1], countFrom(next), threads, key,
-                      generate);
-      });
+      Batch<Result>& following = batches[slot ^ 1];
+      following.first = next;
+      const auto generateNext = [&, next] {
+        generateBatch(following, countFrom(next), threads, share, generate);
+      };
+      // A thread that cannot be started leaves the next batch to this one.
+      try {
+        nextBatch = std::async(std::launch::async, generateNext);
+      } catch (const std::system_error&) {
+        generateNext();
+      }
     }
     const Batch<Result>& batch = batches[slot];
     for (std::size_t i = 0; i < batch.sameAs.size(); ++i) {
@@ -100,42 +110,28 @@ void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
   }
 }
 
-// Equal sentences give equal images: a sentence's value count and stored
-// bytes tell it apart.
-std::string sentenceKey(const InstanceView& sentence) {
-  std::string key = std::to_string(sentence.size()) + ':';
-  key += sentence.bytes();
-  return key;
-}
-
 }  // namespace
 
-ImageBuffer imageOf(const InstanceView& values) {
-  ImageBuffer image;
-  image.fill(-1);
-  std::copy_n(values.begin(), std::min(values.size(), kImageSize),
-              image.begin());
-  return image;
-}
-
-void writeGeneratedImages(std::ostream& out, const Hypernetwork& learner,
-                          DataSet& dataSet, const ImageWritten& written) {
+void writeGeneratedImages(std::ostream& out, const Queries& queries,
+                          Layout layout, const InstanceList& instances,
+                          unsigned threads, const ImageWritten& written) {
   struct Generated {
     ImageBuffer image;
     std::string line;
   };
-  learner.prepareQueries();
-  std::function<std::string(std::size_t)> key;
-  if (!learner.literal) {
-    key = [&dataSet](std::size_t pair) {
-      return sentenceKey(dataSet.instances[2 * pair]);
-    };
-  }
+  const Sharing share = [&](std::size_t first, std::size_t count) {
+    std::vector<InstanceView> sentences;
+    sentences.reserve(count);
+    for (std::size_t pair = first; pair < first + count; ++pair) {
+      sentences.push_back(instances[2 * pair]);
+    }
+    return queries.sharedImages(sentences);
+  };
   inBatches<Generated>(
-      out, (dataSet.instances.size() + 1) / 2, learner.threads, key,
+      out, (instances.size() + 1) / 2, threads, share,
       [&](std::size_t pair, Generated& generated) {
         generated.image.fill(-1);
-        learner.generateImage(dataSet.instances[2 * pair].values(),
+        queries.generateImage(layout, instances[2 * pair].values(),
                               generated.image);
         generated.line = imageValuesLine(generated.image);
       },
@@ -146,30 +142,19 @@ void writeGeneratedImages(std::ostream& out, const Hypernetwork& learner,
       });
 }
 
-void writeGeneratedTexts(std::ostream& out, const Hypernetwork& learner,
-                         DataSet& dataSet, const TextWritten& written) {
-  learner.prepareQueries();
-  // Generation reads the store as it stands: one snapshot serves every pair.
-  std::optional<TextGenerator> generator;
-  if (!learner.literal) {
-    generator.emplace(*learner.storage,
-                      static_cast<std::uint32_t>(learner.order),
-                      static_cast<std::uint32_t>(learner.order2));
-  }
+void writeGeneratedTexts(std::ostream& out, const Queries& queries,
+                         Layout layout, const InstanceList& instances,
+                         unsigned threads, const TextWritten& written) {
   struct Generated {
     std::vector<Hyperedge> fragments;
     // Their lines, each ended by a line feed.
     std::string text;
   };
   inBatches<Generated>(
-      out, dataSet.instances.size() / 2, learner.threads, {},
+      out, instances.size() / 2, threads, {},
       [&](std::size_t pair, Generated& generated) {
-        const ImageBuffer image = imageOf(dataSet.instances[2 * pair + 1]);
-        if (generator) {
-          generator->generate(image, generated.fragments);
-        } else {
-          learner.generateText(image, generated.fragments);
-        }
+        queries.generateText(layout, imageBufferOf(instances[2 * pair + 1]),
+                             generated.fragments);
         for (const Hyperedge& fragment : generated.fragments) {
           appendText(generated.text, fragment);
           generated.text += '\n';

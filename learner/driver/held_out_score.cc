@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <ostream>
 
+#include "learner/model/hypernetwork.h"
+
 namespace hn {
 namespace {
 
@@ -21,15 +23,10 @@ bool occursIn(const Hyperedge& fragment,
 
 void HeldOutScore::addImage(const ImageBuffer& generated,
                             const std::vector<std::int32_t>& truth) {
-  ImageBuffer reference;
-  reference.fill(-1);
-  std::copy_n(truth.begin(), std::min(truth.size(), kImageSize),
-              reference.begin());
-  const std::uint32_t mismatches =
+  const ImageBuffer reference = imageBufferOf(truth);
+  accuracySum += Hypernetwork::pairAccuracy(
       Hypernetwork::countDifferences(generated.data(), reference.data(),
-                                     static_cast<std::int32_t>(kImageSize));
-  accuracySum += static_cast<double>(kImageSize - mismatches) /
-                 static_cast<double>(kImageSize);
+                                     static_cast<std::int32_t>(kImageSize)));
   imagePairs += 1.0;
 
   const std::size_t length = std::min(truth.size(), kImageSize);

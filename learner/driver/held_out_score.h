@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "learner/data/hyperedge.h"
-#include "learner/model/hypernetwork.h"
+#include "learner/data/image.h"
 
 namespace hn {
 

@@ -9,38 +9,35 @@
 
 #include "common/atomic_file.h"
 #include "common/output_target.h"
+#include "learner/driver/exit_status.h"
 #include "learner/driver/generation_output.h"
 #include "learner/driver/run_files.h"
 #include "learner/model/model_file.h"
 
 namespace hn {
-namespace {
-
-constexpr int kRefusedStatus = 2;
-constexpr int kFailureStatus = 1;
-
-}  // namespace
 
 LearningRun::LearningRun(const RunScriptEntries& entries,
-                         const CommandLine& options)
+                         const CommandLine& options,
+                         const QueriesMaker& makeEngine)
     : entries(entries),
       modelFile(options.saveModel),
-      progressLine(std::cerr, ProgressLine::wanted(options.quiet)) {
+      threads(options.threadCount()),
+      progressLine(std::cerr, ProgressLine::wanted(options.quiet)),
+      queries(makeEngine(storage, options)) {
   learner.set("mode", "2");
-  learner.set("order", entries[1]);
-  learner.set("order2", entries[2]);
+  learner.set("order", entries[kOrderEntry]);
+  learner.set("order2", entries[kOrder2Entry]);
   learner.set("verbose", "1");
-  learner.set("maxepoch", entries[3]);
-  learner.set("weightUpdateParameter", entries[4]);
+  learner.set("maxepoch", entries[kEpochsEntry]);
+  learner.set("weightUpdateParameter", entries[kWeightUpdateEntry]);
   dataSet.set("filename", dataFileNames(entries));
   // The sampler has seeded the generator from the clock by now.
   if (options.seed) std::srand(*options.seed);
-  sampler.set("perLine", entries[5]);
+  sampler.set("perLine", entries[kPerLineEntry]);
   learner.sampler = &sampler;
   learner.storage = &storage;
   learner.dataSet = &dataSet;
-  learner.literal = options.literal;
-  learner.threads = options.threadCount();
+  learner.queries = queries.get();
   learner.progress = [this](std::string_view step, std::size_t done,
                             std::size_t total, std::string_view unit) {
     progressLine.update(step, done, total, unit);
@@ -49,7 +46,7 @@ LearningRun::LearningRun(const RunScriptEntries& entries,
 
 int LearningRun::execute() {
   if (const int status = refuseBeforeTraining(); status != 0) return status;
-  const std::string& outputName = entries[outputEntry()];
+  const std::string& outputName = entries[outputEntry(entries)];
 
   int status = 0;
   if (learner.run() != 0) status = kFailureStatus;
@@ -63,7 +60,7 @@ int LearningRun::execute() {
               << std::flush;
     return kFailureStatus;
   }
-  if (generatesImages()) {
+  if (generatesImages(entries)) {
     writeImages(out);
   } else {
     writeTexts(out);
@@ -95,7 +92,7 @@ int LearningRun::refuseBeforeTraining() const {
   // Every file the run writes against every file it reads, and the files
   // it writes against each other: no output may replace an input.
   std::vector<RunFile> written = {
-      entryFile(entries, outputEntry(), "the output file"),
+      entryFile(entries, outputEntry(entries), "the output file"),
       trainingLogFile(),
   };
   if (modelFile) written.push_back(modelFileNamed(*modelFile, "--save-model"));
@@ -147,27 +144,22 @@ bool LearningRun::saveTrainedModel() {
   return false;
 }
 
-bool LearningRun::generatesImages() const { return entries[0] == "0"; }
-
-std::size_t LearningRun::outputEntry() const {
-  return generatesImages() ? kImageOutputEntry : kTextOutputEntry;
-}
-
 void LearningRun::writeImages(std::ostream& out) {
   const std::size_t pairs = dataSet.instances.size() / 2;
-  writeGeneratedImages(
-      out, learner, dataSet, [&](std::size_t pair, const ImageBuffer&) {
-        progressLine.update("generation", pair + 1, pairs, "pairs");
-      });
+  writeGeneratedImages(out, *queries, learner.layout(), dataSet.instances,
+                       threads, [&](std::size_t pair, const ImageBuffer&) {
+                         progressLine.update("generation", pair + 1, pairs,
+                                             "pairs");
+                       });
 }
 
 void LearningRun::writeTexts(std::ostream& out) {
   const std::size_t pairs = dataSet.instances.size() / 2;
-  writeGeneratedTexts(out, learner, dataSet,
-                      [&](std::size_t pair, const std::vector<Hyperedge>&) {
-                        progressLine.update("generation", pair + 1, pairs,
-                                            "pairs");
-                      });
+  writeGeneratedTexts(
+      out, *queries, learner.layout(), dataSet.instances, threads,
+      [&](std::size_t pair, const std::vector<Hyperedge>&) {
+        progressLine.update("generation", pair + 1, pairs, "pairs");
+      });
 }
 
 }  // namespace hn

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -8,8 +9,10 @@
 #include "learner/data/simple_stl_map_storage.h"
 #include "learner/driver/command_line.h"
 #include "learner/driver/progress_line.h"
+#include "learner/driver/query_engine.h"
 #include "learner/driver/run_script.h"
 #include "learner/model/hypernetwork.h"
+#include "learner/model/queries.h"
 
 namespace hn {
 
@@ -20,8 +23,11 @@ class LearningRun {
  public:
   // The command line's seed, when given, replaces the clock as the seed of
   // the generator, so that every draw of the run follows from it. Its
-  // model file, when given, receives the trained population.
-  LearningRun(const RunScriptEntries& entries, const CommandLine& options);
+  // model file, when given, receives the trained population. Every query
+  // of training and generation goes to the engine that `makeEngine` makes
+  // from the command line.
+  LearningRun(const RunScriptEntries& entries, const CommandLine& options,
+              const QueriesMaker& makeEngine = makeQueries);
 
   // Returns the exit status: 0 after a complete run; 2 when the run is
   // refused before training (see `refuseBeforeTraining`); 1 when the output
@@ -40,19 +46,20 @@ class LearningRun {
   // (status 2), then whether each can be created (status 1). Returns 0
   // when training may start.
   int refuseBeforeTraining() const;
-  bool generatesImages() const;
-  std::size_t outputEntry() const;
   bool saveTrainedModel();
   void writeImages(std::ostream& out);
   void writeTexts(std::ostream& out);
 
   const RunScriptEntries entries;
   const std::optional<std::string> modelFile;
+  const unsigned threads;
   ProgressLine progressLine;
   Hypernetwork learner;
   BimodalCSVFileWrapper dataSet;
   SentenceImageCouplingSampler sampler;
   SimpleSTLMapStorage storage;
+  // Observes the store, so it goes before it.
+  const std::unique_ptr<Queries> queries;
 };
 
 }  // namespace hn

@@ -6,6 +6,7 @@
 
 #include "common/fatal.h"
 #include "learner/driver/command_line.h"
+#include "learner/driver/exit_status.h"
 #include "learner/driver/learning_run.h"
 #include "learner/driver/model_run.h"
 #include "learner/driver/run_lock.h"
@@ -19,7 +20,7 @@ int learn(int argc, char** argv) {
       hn::parseCommandLine({argv + 1, argv + argc}, error);
   if (!commandLine) {
     std::cerr << "hn_learner: " << error << "\n\n" << hn::kUsage;
-    return 2;
+    return hn::kRefusedStatus;
   }
   if (commandLine->help) {
     std::cout << hn::kUsage;
@@ -33,7 +34,7 @@ int learn(int argc, char** argv) {
     std::cerr << "hn_learner: cannot read " << hn::kRunScriptName
               << " in the working directory; nothing was trained\n"
               << std::flush;
-    return 1;
+    return hn::kFailureStatus;
   }
   if (entries == hn::RunScriptEntries{}) {
     std::cerr << "hn_learner: the run script " << hn::kRunScriptName

@@ -7,16 +7,13 @@
 #include <utility>
 
 #include "common/number_text.h"
+#include "learner/driver/exit_status.h"
 #include "learner/driver/generation_output.h"
 #include "learner/driver/run_files.h"
 #include "learner/model/model_file.h"
-#include "learner/model/text_generator.h"
 
 namespace hn {
 namespace {
-
-constexpr int kRefusedStatus = 2;
-constexpr int kFailureStatus = 1;
 
 // A data file that is named "-", or not there, is left out on purpose.
 bool isPresent(const std::string& name) {
@@ -33,14 +30,16 @@ std::string entryPlace(std::size_t entry) {
 
 }  // namespace
 
-ModelRun::ModelRun(const RunScriptEntries& entries, const CommandLine& options)
+ModelRun::ModelRun(const RunScriptEntries& entries, const CommandLine& options,
+                   const QueriesMaker& makeEngine)
     : entries(entries),
       modelFile(options.loadModel.value_or("")),
-      progressLine(std::cerr, ProgressLine::wanted(options.quiet)) {
+      threads(options.threadCount()),
+      progressLine(std::cerr, ProgressLine::wanted(options.quiet)),
+      queries(makeEngine(storage, options)) {
   learner.storage = &storage;
   learner.dataSet = &dataSet;
-  learner.literal = options.literal;
-  learner.threads = options.threadCount();
+  learner.queries = queries.get();
 }
 
 int ModelRun::execute() {
@@ -50,11 +49,11 @@ int ModelRun::execute() {
     return kRefusedStatus;
   }
   if (!loadModel() || !loadData()) return kFailureStatus;
-  const std::string& outputName = entries[outputEntry()];
+  const std::string& outputName = entries[outputEntry(entries)];
   std::ofstream out(outputName, std::ios::trunc);
   if (!out) {
     std::cerr << "hn_learner: cannot create the output file \"" << outputName
-              << "\" named on line " << outputEntry() + 1
+              << "\" named on line " << outputEntry(entries) + 1
               << " of configure.txt\n"
               << std::flush;
     return kFailureStatus;
@@ -80,16 +79,10 @@ std::optional<std::string> ModelRun::outputClash() const {
     if (file.name != "-") read.push_back(file);
   }
   const std::vector<RunFile> written = {
-      entryFile(entries, outputEntry(), "the output file")};
+      entryFile(entries, outputEntry(entries), "the output file")};
   std::optional<std::string> refusal = sameFileClash(written, read);
   if (!refusal) refusal = nonRegularOutput(written);
   return refusal;
-}
-
-bool ModelRun::generatesImages() const { return entries[0] == "0"; }
-
-std::size_t ModelRun::outputEntry() const {
-  return generatesImages() ? kImageOutputEntry : kTextOutputEntry;
 }
 
 bool ModelRun::loadModel() {
@@ -111,8 +104,8 @@ bool ModelRun::loadModel() {
 }
 
 void ModelRun::warnAboutRunScriptOrders() const {
-  const std::int32_t scriptOrder = textToInt(entries[1]);
-  const std::int32_t scriptOrder2 = textToInt(entries[2]);
+  const std::int32_t scriptOrder = textToInt(entries[kOrderEntry]);
+  const std::int32_t scriptOrder2 = textToInt(entries[kOrder2Entry]);
   if (scriptOrder == learner.order && scriptOrder2 == learner.order2) return;
   std::cerr << "hn_learner: configure.txt gives order " << scriptOrder
             << " and order2 " << scriptOrder2 << ", the model order "
@@ -124,14 +117,14 @@ void ModelRun::warnAboutRunScriptOrders() const {
 // Reads the side generated from, and the other side when it is there.
 bool ModelRun::loadData() {
   const std::size_t neededEntry =
-      generatesImages() ? kSentenceFileEntry : kImageFileEntry;
+      generatesImages(entries) ? kSentenceFileEntry : kImageFileEntry;
   const std::size_t otherEntry =
-      generatesImages() ? kImageFileEntry : kSentenceFileEntry;
+      generatesImages(entries) ? kImageFileEntry : kSentenceFileEntry;
   const std::string& needed = entries[neededEntry];
   const std::string& other = entries[otherEntry];
   if (!isPresent(needed)) {
     std::cerr << "hn_learner: "
-              << (generatesImages() ? "text to image" : "image to text")
+              << (generatesImages(entries) ? "text to image" : "image to text")
               << " needs the file \"" << needed << "\" named on "
               << entryPlace(neededEntry) << ", which cannot be read\n"
               << std::flush;
@@ -151,7 +144,7 @@ bool ModelRun::loadData() {
                 << std::flush;
     }
     std::ifstream in(needed);
-    if (generatesImages()) {
+    if (generatesImages(entries)) {
       dataSet.readSentencesAlone(in);
     } else {
       dataSet.readImagesAlone(in, needed);
@@ -170,9 +163,9 @@ void ModelRun::generate(std::ostream& out) {
   const auto advance = [&](std::size_t pair) {
     progressLine.update("generation", pair + 1, pairs, "pairs");
   };
-  if (generatesImages()) {
+  if (generatesImages(entries)) {
     writeGeneratedImages(
-        out, learner, dataSet,
+        out, *queries, learner.layout(), dataSet.instances, threads,
         [&](std::size_t pair, const ImageBuffer& generated) {
           if (scored) {
             score.addImage(generated, dataSet.instances[2 * pair + 1].values());
@@ -181,7 +174,7 @@ void ModelRun::generate(std::ostream& out) {
         });
   } else {
     writeGeneratedTexts(
-        out, learner, dataSet,
+        out, *queries, learner.layout(), dataSet.instances, threads,
         [&](std::size_t pair, const std::vector<Hyperedge>& fragments) {
           if (scored) {
             score.addText(fragments, dataSet.instances[2 * pair].values());
@@ -196,13 +189,11 @@ void ModelRun::scoreOtherDirection() {
   const auto advance = [&](std::size_t pair) {
     progressLine.update("held-out score", pair + 1, pairs, "pairs");
   };
-  if (generatesImages()) {
-    const TextGenerator generator(storage,
-                                  static_cast<std::uint32_t>(learner.order),
-                                  static_cast<std::uint32_t>(learner.order2));
+  if (generatesImages(entries)) {
     for (std::size_t pair = 0; pair < pairs; ++pair) {
       std::vector<Hyperedge> fragments;
-      generator.generate(imageOf(dataSet.instances[2 * pair + 1]), fragments);
+      learner.generateText(imageBufferOf(dataSet.instances[2 * pair + 1]),
+                           fragments);
       score.addText(fragments, dataSet.instances[2 * pair].values());
       advance(pair);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -9,8 +10,10 @@
 #include "learner/driver/command_line.h"
 #include "learner/driver/held_out_score.h"
 #include "learner/driver/progress_line.h"
+#include "learner/driver/query_engine.h"
 #include "learner/driver/run_script.h"
 #include "learner/model/hypernetwork.h"
+#include "learner/model/queries.h"
 
 namespace hn {
 
@@ -21,9 +24,11 @@ namespace hn {
 // too, it prints the held-out scores of both directions on standard output.
 class ModelRun {
  public:
-  // Takes the model file, the threads, the literal path and quietness from
-  // `options`.
-  ModelRun(const RunScriptEntries& entries, const CommandLine& options);
+  // Takes the model file, the threads and quietness from `options`. Every
+  // query, of generation and of the held-out scores alike, goes to the
+  // engine that `makeEngine` makes from the command line.
+  ModelRun(const RunScriptEntries& entries, const CommandLine& options,
+           const QueriesMaker& makeEngine = makeQueries);
 
   // Returns the exit status: 0; 2 when the output file is a file the run
   // reads (configure.txt, the model file, a data file) or not a regular
@@ -37,8 +42,6 @@ class ModelRun {
   // The message naming the output file and a file the run reads that it
   // is, or what other than a regular file it is, if any.
   std::optional<std::string> outputClash() const;
-  bool generatesImages() const;
-  std::size_t outputEntry() const;
   bool loadModel();
   void warnAboutRunScriptOrders() const;
   bool loadData();
@@ -48,10 +51,13 @@ class ModelRun {
 
   const RunScriptEntries entries;
   const std::string modelFile;
+  const unsigned threads;
   ProgressLine progressLine;
   Hypernetwork learner;
   BimodalCSVFileWrapper dataSet;
   SimpleSTLMapStorage storage;
+  // Observes the store, so it goes before it.
+  const std::unique_ptr<Queries> queries;
   ImageBuffer imageBuffer{};
   // Whether the side generated for is known, so the result can be scored.
   bool scored = false;

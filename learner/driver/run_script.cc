@@ -41,6 +41,14 @@ std::string dataFileNames(const RunScriptEntries& entries) {
   return entries[kSentenceFileEntry] + "," + entries[kImageFileEntry];
 }
 
+bool generatesImages(const RunScriptEntries& entries) {
+  return entries[kDirectionEntry] == "0";
+}
+
+std::size_t outputEntry(const RunScriptEntries& entries) {
+  return generatesImages(entries) ? kImageOutputEntry : kTextOutputEntry;
+}
+
 std::vector<std::string> runScriptFaults(const RunScriptEntries& entries) {
   std::vector<std::string> faults;
   const auto refuseNegative = [&](std::size_t entry, const char* what) {

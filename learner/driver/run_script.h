@@ -21,6 +21,7 @@ inline constexpr char kRunScriptName[] = "configure.txt";
 using RunScriptEntries = std::array<std::string, kRunScriptEntryCount>;
 
 // Indices into RunScriptEntries; the run-script line is the index + 1.
+inline constexpr std::size_t kDirectionEntry = 0;
 inline constexpr std::size_t kOrderEntry = 1;
 inline constexpr std::size_t kOrder2Entry = 2;
 inline constexpr std::size_t kEpochsEntry = 3;
@@ -42,6 +43,12 @@ RunScriptEntries readRunScript(bool& readable);
 
 // Entry 6, ",", entry 7: the data set's file names.
 std::string dataFileNames(const RunScriptEntries& entries);
+
+// Whether the run generates images from text (direction "0") rather than
+// text from images.
+bool generatesImages(const RunScriptEntries& entries);
+// The entry naming the output file of the run's direction.
+std::size_t outputEntry(const RunScriptEntries& entries);
 
 // The largest `order` (line 2) and `order2` (line 3) a run takes. An image
 // has 4800 positions; with that many image values, a hyperedge of the

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "learner/data/hyperedge.h"
+#include "learner/data/image.h"
 
 namespace hn {
 

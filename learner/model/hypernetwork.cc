@@ -1,6 +1,7 @@
 #include "learner/model/hypernetwork.h"
 
 #include "learner/data/data_set.h"
+#include "learner/model/literal_queries.h"
 
 namespace hn {
 
@@ -34,6 +35,16 @@ std::uint32_t Hypernetwork::hyperedgeLength() const {
   }
 }
 
+Layout Hypernetwork::layout() const {
+  return {static_cast<std::uint32_t>(order),
+          static_cast<std::uint32_t>(order2)};
+}
+
+Queries& Hypernetwork::engine(std::optional<LiteralQueries>& literal) const {
+  if (queries != nullptr) return *queries;
+  return literal.emplace(*storage);
+}
+
 std::size_t Hypernetwork::instanceCount() const {
   return dataSet->instances.size();
 }
@@ -43,6 +54,13 @@ std::size_t Hypernetwork::pairCount() const { return instanceCount() / 2; }
 InstanceView Hypernetwork::instance(std::size_t index) const {
   if (!dataSet->loaded) dataSet->load();
   return dataSet->instances[index];
+}
+
+// A data set that failed to load holds no instances: it is not asked to
+// load again, which would report its failure twice.
+const InstanceList& Hypernetwork::instances() const {
+  if (!dataSet->loaded && !dataSet->instances.empty()) dataSet->load();
+  return dataSet->instances;
 }
 
 }  // namespace hn

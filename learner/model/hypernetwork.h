@@ -1,27 +1,26 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/configurable.h"
 #include "learner/data/hyperedge.h"
+#include "learner/data/image.h"
 #include "learner/data/instance_list.h"
 #include "learner/model/candidate_list.h"
+#include "learner/model/queries.h"
 
 namespace hn {
 
 class DataSet;
-class PrefixVoteIndex;
+class LiteralQueries;
 class Sampler;
 class Storage;
-
-// One image, indexed by position; -1 marks a position without a value.
-using ImageBuffer = std::array<std::int32_t, kImageSize>;
 
 // Told how far a step of a run has got: `done` of `total` `unit`s, where
 // `done` equal to `total` ends the step; a step with no unit has no count.
@@ -40,8 +39,10 @@ inline constexpr std::int32_t kNoPrediction = -2;
 //      vertices of the paired image;
 //   other  `order` vertices, no weight update, accuracy -1.
 //
-// Borrows its three components: any may be null (then `run` refuses), and
-// each must outlive the learner. Every match goes through the storage.
+// Borrows its components: `sampler`, `storage` and `dataSet` may be null
+// (then `run` refuses), `queries` may be null (then the learner answers by
+// the definitions, on its store), and each must outlive the learner. Every
+// match and every generated image or text is asked of the query engine.
 class Hypernetwork : public Configurable {
  public:
   Hypernetwork();
@@ -49,6 +50,8 @@ class Hypernetwork : public Configurable {
   // Converts the parameter texts into the typed fields below.
   void readParameters();
   std::uint32_t hyperedgeLength() const;
+  // The sentence–image layout: `order` words, then `order2` image vertices.
+  Layout layout() const;
 
   // Training loop: wires the components, loads, samples, then refines the
   // weights for `maxepoch` - 1 epochs, logging accuracy when `verbose` to
@@ -58,7 +61,7 @@ class Hypernetwork : public Configurable {
   int run();
 
   // Inference. Each window of the input that covers the inferred slot asks
-  // the store for its matches, which vote with their weights.
+  // for the stored hyperedges that match it, which vote with their weights.
   std::int32_t predictElement(const std::vector<std::int32_t>& sequence,
                               std::uint32_t position,
                               CandidateList& candidates) const;
@@ -84,6 +87,9 @@ class Hypernetwork : public Configurable {
   static std::uint32_t countDifferences(const std::int32_t* a,
                                         const std::int32_t* b,
                                         std::int32_t count);
+  // A pair's part of the image accuracy: the share of the kImageSize
+  // positions of its image that were generated right.
+  static double pairAccuracy(std::uint32_t mismatches);
 
   // One epoch of additive reinforcement of what is predicted wrongly.
   void updateSequenceWeights();
@@ -99,52 +105,25 @@ class Hypernetwork : public Configurable {
   Sampler* sampler = nullptr;
   Storage* storage = nullptr;
   DataSet* dataSet = nullptr;
+  Queries* queries = nullptr;
   // Called during `run` for someone watching; empty by default.
   ProgressReport progress;
 
-  // Answers image inference and text generation by the plain definitions
-  // (full scans, linear searches, no index): slow, for checking that the
-  // fast paths give the same results.
-  bool literal = false;
-  // Threads for the passes that only read the population (accuracy and
-  // generation); results do not depend on it.
-  unsigned threads = 1;
-
-  // Makes the store's indexes ready for concurrent queries; call before
-  // querying from several threads.
-  void prepareQueries() const;
-  // For every pair, the number of positions at which its generated image
-  // differs from its image, computed on `threads` threads.
-  std::vector<std::uint32_t> allImageMismatches() const;
-
  private:
-  // Data access that loads the data set first when it is not loaded yet.
+  // `queries`, or when none is set the definitions on the learner's store,
+  // made in `literal` for the caller's question.
+  Queries& engine(std::optional<LiteralQueries>& literal) const;
+
+  // The data set's size, read without loading it.
   std::size_t instanceCount() const;
   // Whole sentence–image pairs; an unpaired last entry is left out.
   std::size_t pairCount() const;
+  // One instance vector, loading the data set first when it is not loaded.
   InstanceView instance(std::size_t index) const;
+  // Every instance vector, loaded as `instance` loads them.
+  const InstanceList& instances() const;
 
-  // The store's vote tables when they give exact sums for `sentence`, else
-  // null: the votes must then be added up in voting order.
-  PrefixVoteIndex* exactVoteIndex(
-      const std::vector<std::int32_t>& sentence) const;
-  // Every window of the sentence votes with its matches' image vertices.
-  void voteForImageValues(const std::vector<std::int32_t>& sentence,
-                          CandidateList& candidates) const;
-  // Whether the image generated for pair `pair` equals its image at every
-  // position.
-  bool generatesImageRight(std::size_t pair) const;
-  std::uint32_t mismatchesAgainst(const ImageBuffer& generated,
-                                  std::size_t pair) const;
-  ImageBuffer referenceImage(std::size_t pair) const;
-  // Pair numbers grouped by equal sentences, in order of first appearance;
-  // one group per pair when `literal`.
-  std::vector<std::vector<std::size_t>> pairsBySentence() const;
   void reinforce(const Hyperedge& hyperedge);
-
-  // Per pair, a position where its image was last found generated wrongly
-  // (by the accuracy pass or `generatesImageRight`): tried first next time.
-  mutable std::vector<std::uint16_t> firstWrongPosition;
 
   // Copies the settings to the components, loads the data and empties the
   // store.

@@ -8,12 +8,14 @@
 #include <istream>
 #include <limits>
 #include <ostream>
+#include <span>
+#include <sstream>
 #include <vector>
 
 #include "common/atomic_file.h"
-#include "common/configurable.h"
 #include "common/crc32.h"
 #include "learner/data/hyperedge.h"
+#include "learner/data/population.h"
 #include "learner/data/storage.h"
 
 namespace hn {
@@ -24,6 +26,10 @@ constexpr std::array<char, 8> kMagic = {'H', 'N', 'M', 'O',
 // Magic and version open every version of the format; the rest of the
 // header may change with the version.
 constexpr std::size_t kVersionEnd = 12;
+constexpr std::size_t kKindOffset = 12;
+constexpr std::size_t kOrderOffset = 16;
+constexpr std::size_t kOrder2Offset = 20;
+constexpr std::size_t kCountOffset = 24;
 constexpr std::size_t kHeaderChecksumOffset = 32;
 constexpr std::size_t kHeaderSize = 36;
 constexpr std::size_t kChecksumSize = 4;
@@ -118,7 +124,7 @@ std::string headerProblem(std::string_view bytes) {
       checksum(bytes.substr(0, kHeaderChecksumOffset))) {
     return "is corrupt: its header checksum does not match";
   }
-  const std::uint32_t kind = readU32(bytes, 12);
+  const std::uint32_t kind = readU32(bytes, kKindOffset);
   if (kind != kSentenceImageModelKind) {
     return "holds a model of kind " + std::to_string(kind) +
            ", not a sentence-image model (kind " +
@@ -179,27 +185,28 @@ bool inStrictVertexOrder(std::string_view bytes, ModelShape shape,
   return true;
 }
 
-void fillStorage(std::string_view bytes, ModelShape shape, std::uint64_t count,
-                 Storage& storage, const LoadProgress& progress) {
+void fillPopulation(std::string_view bytes, ModelShape shape,
+                    std::uint64_t count, Population& population,
+                    const LoadProgress& progress) {
   const std::size_t length = hyperedgeLength(shape);
   const std::size_t record = recordSize(shape);
-  storage.set("order",
-              Configurable::intToText(static_cast<std::int32_t>(length)));
-  storage.initialize();
-  Hyperedge scratch(static_cast<std::uint32_t>(length));
   std::size_t offset = kHeaderSize;
-  for (std::uint64_t i = 0; i < count; ++i, offset += record) {
-    for (std::size_t slot = 0; slot < length; ++slot) {
-      scratch.vertices[slot] = readI32(bytes, offset + 4 * slot);
-    }
-    const double weight =
-        std::bit_cast<double>(readU64(bytes, offset + 4 * length));
-    storage.setWeight(scratch, weight);
-    if (progress && (i + 1) % kProgressInterval == 0) {
-      progress(static_cast<std::size_t>(i + 1),
-               static_cast<std::size_t>(count));
-    }
-  }
+  std::uint64_t done = 0;
+  population.load(
+      static_cast<std::uint32_t>(length), static_cast<std::size_t>(count),
+      [&](std::span<std::int32_t> vertices) {
+        for (std::size_t slot = 0; slot < length; ++slot) {
+          vertices[slot] = readI32(bytes, offset + 4 * slot);
+        }
+        const double weight =
+            std::bit_cast<double>(readU64(bytes, offset + 4 * length));
+        offset += record;
+        if (progress && ++done % kProgressInterval == 0) {
+          progress(static_cast<std::size_t>(done),
+                   static_cast<std::size_t>(count));
+        }
+        return weight;
+      });
   if (progress) {
     progress(static_cast<std::size_t>(count), static_cast<std::size_t>(count));
   }
@@ -287,25 +294,27 @@ bool saveModel(const std::filesystem::path& path, const Storage& storage,
       error);
 }
 
-std::optional<ModelShape> readModel(std::string_view bytes, Storage& storage,
+std::optional<ModelShape> readModel(std::string_view bytes,
+                                    Population& population,
                                     std::string& problem,
                                     const LoadProgress& progress) {
   problem = headerProblem(bytes);
   if (!problem.empty()) return std::nullopt;
-  const ModelShape shape{readI32(bytes, 16), readI32(bytes, 20)};
-  const std::uint64_t count = readU64(bytes, 24);
+  const ModelShape shape{readI32(bytes, kOrderOffset),
+                         readI32(bytes, kOrder2Offset)};
+  const std::uint64_t count = readU64(bytes, kCountOffset);
   problem = bodyProblem(bytes, shape, count);
   if (!problem.empty()) return std::nullopt;
   if (!inStrictVertexOrder(bytes, shape, count)) {
     problem = "is corrupt: its hyperedges are not in vertex order";
     return std::nullopt;
   }
-  fillStorage(bytes, shape, count, storage, progress);
+  fillPopulation(bytes, shape, count, population, progress);
   return shape;
 }
 
 std::optional<ModelShape> loadModel(const std::filesystem::path& path,
-                                    Storage& storage, std::string& error,
+                                    Population& population, std::string& error,
                                     const LoadProgress& progress) {
   std::error_code ignored;
   std::ifstream in(path, std::ios::binary);
@@ -327,7 +336,7 @@ std::optional<ModelShape> loadModel(const std::filesystem::path& path,
                        : std::to_string(size - content.size()) + " bytes") +
               " follow the end of the model";
   } else {
-    shape = readModel(content, storage, problem, progress);
+    shape = readModel(content, population, problem, progress);
   }
   if (!shape) {
     error = "hn_learner: the model file \"" + path.string() + "\" " + problem;

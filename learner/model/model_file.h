@@ -11,6 +11,7 @@
 
 namespace hn {
 
+class Population;
 class Storage;
 
 // A trained population on disk, so that it can generate later for data it
@@ -45,17 +46,19 @@ void writeModel(std::ostream& out, const Storage& storage, ModelShape shape);
 bool saveModel(const std::filesystem::path& path, const Storage& storage,
                ModelShape shape, std::string& error);
 
-// Checks a whole model file's bytes and, only when all is sound, empties
-// `storage` and fills it with the model's hyperedges. On a damaged,
-// truncated or foreign file returns nothing, leaves `storage` alone and
-// says what is wrong in `problem` (a phrase that follows the file's name).
-std::optional<ModelShape> readModel(std::string_view bytes, Storage& storage,
+// Checks a whole model file's bytes and, only when all is sound, replaces
+// the population of a store by the model's hyperedges in one load. On a
+// damaged, truncated or foreign file returns nothing, leaves the store
+// alone and says what is wrong in `problem` (a phrase that follows the
+// file's name).
+std::optional<ModelShape> readModel(std::string_view bytes,
+                                    Population& population,
                                     std::string& problem,
                                     const LoadProgress& progress = {});
 
 // `readModel` of the file at `path`; `error` is a full sentence naming it.
 std::optional<ModelShape> loadModel(const std::filesystem::path& path,
-                                    Storage& storage, std::string& error,
+                                    Population& population, std::string& error,
                                     const LoadProgress& progress = {});
 
 }  // namespace hn

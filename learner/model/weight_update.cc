@@ -1,10 +1,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
+#include "learner/data/image.h"
 #include "learner/data/storage.h"
 #include "learner/model/hypernetwork.h"
+#include "learner/model/literal_queries.h"
 
 namespace hn {
 
@@ -60,11 +63,15 @@ void Hypernetwork::updateLabelWeights() {
 void Hypernetwork::updateImageWeights() {
   const auto n = static_cast<std::uint32_t>(order);
   const auto m = static_cast<std::uint32_t>(order2);
+  std::optional<LiteralQueries> literal;
+  Queries& asked = engine(literal);
   for (std::size_t pair = 0; pair < pairCount(); ++pair) {
     reportPairs(pair, pairCount());
-    if (generatesImageRight(pair)) continue;
     const std::vector<std::int32_t> sentence = instance(2 * pair).values();
     const InstanceView image = instance(2 * pair + 1);
+    if (asked.generatesImage(layout(), pair, sentence, imageBufferOf(image))) {
+      continue;
+    }
     // No position can be drawn from an empty image; the reader never
     // accepts one while image vertices are sampled.
     if (m > 0 && image.empty()) continue;

@@ -16,6 +16,7 @@
 
 #include "common/output_target.h"
 #include "common/same_file.h"
+#include "common/text_line.h"
 #include "tools/render/image_record_reader.h"
 #include "tools/render/image_sheet.h"
 #include "tools/render/png_file.h"
@@ -32,10 +33,7 @@ std::vector<std::string> readLines(const std::string& path, bool& readable) {
   std::ifstream in(path);
   readable = static_cast<bool>(in);
   std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
+  while (hn::readLine(in, line)) lines.push_back(line);
   return lines;
 }
 

@@ -129,7 +129,7 @@ void writeRenderUsage(std::ostream& out) {
          "Draws the images of IMAGES, a data set's image CSV file or\n"
          "hn_learner's image output, as PNG files: one per record into the\n"
          "folder PATH (record_K.png), or with --grid all of them in one PNG\n"
-         "file PATH, each under its record number and caption. Values 0 to 7\n"
+         "file PATH, each above its record number and caption. Values 0 to 7\n"
          "get fixed colours (0 white, 1 red, 2 green, 3 blue, ...), larger\n"
          "ranges a grey scale; -1 (nothing generated) is magenta.\n"
          "\n"

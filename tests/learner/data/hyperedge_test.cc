@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "learner/data/hyperedge_testing.h"
+#include "learner/data/image.h"
 
 namespace {
 

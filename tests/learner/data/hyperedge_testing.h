@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "learner/data/hyperedge.h"
+#include "learner/data/population.h"
 
 namespace hn::testing {
 
@@ -33,9 +34,11 @@ inline std::vector<Entry> entries(const std::vector<Hyperedge>& list) {
   return result;
 }
 
-inline std::vector<Entry> entries(const std::vector<const Hyperedge*>& list) {
+inline std::vector<Entry> entries(const std::vector<HyperedgeView>& list) {
   std::vector<Entry> result;
-  for (const Hyperedge* h : list) result.push_back(entry(*h));
+  for (const HyperedgeView& h : list) {
+    result.push_back({{h.vertices.begin(), h.vertices.end()}, h.weight});
+  }
   return result;
 }
 

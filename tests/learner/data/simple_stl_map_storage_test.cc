@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "learner/data/hyperedge_testing.h"
@@ -11,6 +13,8 @@
 namespace {
 
 using hn::Hyperedge;
+using hn::HyperedgeId;
+using hn::HyperedgeView;
 using hn::SimpleSTLMapStorage;
 using hn::testing::edge;
 using hn::testing::entries;
@@ -108,6 +112,147 @@ TEST(StorageMatching, IndexAgreesWithTheFullScan) {
           << "query " << q << " stored wildcards " << withStoredWildcards;
     }
   }
+}
+
+// Writes down every change it is told of, as text.
+class Recorder : public hn::StoreObserver {
+ public:
+  explicit Recorder(SimpleSTLMapStorage& store) : store(store) {
+    store.addObserver(*this);
+  }
+  ~Recorder() { store.removeObserver(*this); }
+
+  void inserted(HyperedgeId id) override {
+    told.push_back("inserted " + std::to_string(id) + " weighing " +
+                   std::to_string(store.weight(id)));
+  }
+  void reweighted(HyperedgeId id, double previous) override {
+    told.push_back("reweighted " + std::to_string(id) + " from " +
+                   std::to_string(previous) + " to " +
+                   std::to_string(store.weight(id)));
+  }
+  void emptied() override { told.push_back("emptied"); }
+  void loaded() override {
+    told.push_back("loaded " + std::to_string(store.size()));
+  }
+
+  std::vector<std::string> told;
+
+ private:
+  SimpleSTLMapStorage& store;
+};
+
+std::vector<std::int32_t> verticesOf(const SimpleSTLMapStorage& store,
+                                     HyperedgeId id) {
+  return {store.vertices(id).begin(), store.vertices(id).end()};
+}
+
+// Every change reaches the observers, a read that inserts included; a
+// lookup of a known hyperedge tells nothing.
+TEST(StoreObservers, AreToldOfEveryChange) {
+  SimpleSTLMapStorage store;
+  Recorder recorder(store);
+  store.add(edge({5, 5}));
+  store.add(edge({5, 5}));
+  EXPECT_EQ(0.0, store.getWeight(edge({1, 1})));
+  EXPECT_EQ(2.0, store.getWeight(edge({5, 5})));
+  store.setWeight(edge({1, 1}), -1.5);
+  store.setWeight(edge({9, 9}), 4.0);
+  store.initialize();
+  EXPECT_EQ((std::vector<std::string>{
+                "inserted 0 weighing 1.000000",
+                "reweighted 0 from 1.000000 to 2.000000",
+                "inserted 1 weighing 0.000000",
+                "reweighted 1 from 0.000000 to -1.500000",
+                "inserted 2 weighing 4.000000",
+                "emptied",
+            }),
+            recorder.told);
+}
+
+TEST(StoreObservers, AnObserverThatLeftHearsNothing) {
+  SimpleSTLMapStorage store;
+  {
+    Recorder gone(store);
+    store.add(edge({1}));
+  }
+  Recorder staying(store);
+  store.add(edge({2}));
+  EXPECT_EQ((std::vector<std::string>{"inserted 1 weighing 1.000000"}),
+            staying.told);
+}
+
+// Ids count insertions from 0 and start again when the store is emptied;
+// each names its hyperedge for as long as the store holds it.
+TEST(StorePopulation, IdsFollowInsertionAndServeVerticesAndWeights) {
+  SimpleSTLMapStorage store;
+  store.setWeight(edge({7, 1}), 0.5);
+  store.add(edge({2, 3}));
+  store.getWeight(edge({4, 4}));
+  store.add(edge({7, 1}));
+  ASSERT_EQ(3u, store.size());
+  EXPECT_EQ((std::vector<std::int32_t>{7, 1}), verticesOf(store, 0));
+  EXPECT_EQ(1.5, store.weight(0));
+  EXPECT_EQ((std::vector<std::int32_t>{2, 3}), verticesOf(store, 1));
+  EXPECT_EQ(0.0, store.weight(2));
+
+  std::vector<HyperedgeId> inVertexOrder;
+  store.forEachInVertexOrder([&](HyperedgeId id, const HyperedgeView& view) {
+    EXPECT_EQ(
+        verticesOf(store, id),
+        std::vector<std::int32_t>(view.vertices.begin(), view.vertices.end()));
+    EXPECT_EQ(store.weight(id), view.weight);
+    inVertexOrder.push_back(id);
+  });
+  EXPECT_EQ((std::vector<HyperedgeId>{1, 2, 0}), inVertexOrder);
+
+  store.initialize();
+  store.add(edge({3, 3}));
+  EXPECT_EQ(1u, store.size());
+  EXPECT_EQ((std::vector<std::int32_t>{3, 3}), verticesOf(store, 0));
+}
+
+// A load replaces the population at once, ids in the order given, and
+// tells its observers once; a hyperedge given twice keeps its last weight.
+TEST(StorePopulation, ALoadReplacesThePopulationAndIsToldOnce) {
+  SimpleSTLMapStorage store;
+  store.add(edge({9, 9, 9}));
+  Recorder recorder(store);
+  const std::vector<std::pair<std::vector<std::int32_t>, double>> records = {
+      {{1, 2}, 0.5},
+      {{1, 3}, 2.0},
+      {{4, 0}, -1.0},
+      {{2, 2}, 3.0},
+      {{1, 3}, 7.0}};
+  std::size_t next = 0;
+  store.load(2, records.size(), [&](std::span<std::int32_t> vertices) {
+    std::copy(records[next].first.begin(), records[next].first.end(),
+              vertices.begin());
+    return records[next++].second;
+  });
+  EXPECT_EQ((std::vector<std::string>{"loaded 4"}), recorder.told);
+  EXPECT_EQ("2", store.get("order"));
+  EXPECT_EQ(2, store.order);
+  EXPECT_EQ((std::vector<Entry>{
+                {{1, 2}, 0.5}, {{1, 3}, 7.0}, {{2, 2}, 3.0}, {{4, 0}, -1.0}}),
+            entries(store.getAll(false)));
+  EXPECT_EQ((std::vector<std::int32_t>{4, 0}), verticesOf(store, 2));
+  EXPECT_EQ(3.0, store.weight(3));
+  // Later changes are told one by one again.
+  store.add(edge({1, 2}));
+  EXPECT_EQ("reweighted 0 from 0.500000 to 1.500000", recorder.told.back());
+}
+
+TEST(StorePopulation, AMovedStoreKeepsItsIdsButNotItsObservers) {
+  SimpleSTLMapStorage store;
+  store.add(edge({4, 4}));
+  store.add(edge({1, 1}));
+  Recorder recorder(store);
+  SimpleSTLMapStorage moved(std::move(store));
+  moved.add(edge({2, 2}));
+  EXPECT_TRUE(recorder.told.empty());
+  EXPECT_EQ((std::vector<std::int32_t>{1, 1}), verticesOf(moved, 1));
+  EXPECT_EQ((std::vector<std::int32_t>{2, 2}), verticesOf(moved, 2));
 }
 
 }  // namespace

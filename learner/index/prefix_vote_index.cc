@@ -1,10 +1,12 @@
-#include "learner/data/prefix_vote_index.h"
+#include "learner/index/prefix_vote_index.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
-#include "learner/data/exact_sum.h"
+#include "learner/data/hyperedge.h"
+#include "learner/data/image.h"
+#include "learner/index/exact_sum.h"
 
 namespace hn {
 namespace {
@@ -31,52 +33,79 @@ std::size_t PrefixVoteIndex::PrefixHash::operator()(
   return hash;
 }
 
-PrefixVoteIndex::PrefixVoteIndex(std::uint32_t prefixLength,
+PrefixVoteIndex::PrefixVoteIndex(Population& population,
+                                 std::uint32_t prefixLength,
                                  std::uint32_t length)
-    : prefixLength_(prefixLength), length_(length) {}
+    : population(population), prefixLength_(prefixLength), length_(length) {
+  loaded();
+  population.addObserver(*this);
+}
 
-void PrefixVoteIndex::inserted(const Hyperedge& stored) {
-  if (stored.vertexCount != length_) return;
-  recordWeight(stored.weight, 0.0);
-  Group& group = groupOf(stored);
-  group.members.push_back(&stored);
+PrefixVoteIndex::~PrefixVoteIndex() { population.removeObserver(*this); }
+
+void PrefixVoteIndex::inserted(HyperedgeId id) {
+  const HyperedgeView hyperedge{population.vertices(id), population.weight(id)};
+  if (hyperedge.vertices.size() == length_) add(id, hyperedge);
+}
+
+void PrefixVoteIndex::add(HyperedgeId id, const HyperedgeView& hyperedge) {
+  recordWeight(hyperedge.weight, 0.0);
+  Group& group = groupOf(hyperedge.vertices);
+  group.members.push_back(id);
   for (std::uint32_t slot = prefixLength_; slot < length_; ++slot) {
-    Vote& vote = voteFor(group, stored.vertices[slot]);
-    vote.sum += stored.weight;
+    Vote& vote = voteFor(group, hyperedge.vertices[slot]);
+    vote.sum += hyperedge.weight;
     if (vote.bestStale) continue;
-    if (vote.best == nullptr || ranksBefore(stored, *vote.best)) {
-      vote.best = &stored;
+    if (vote.best == kNoHyperedge || ranksBefore(hyperedge, vote.best)) {
+      vote.best = id;
       vote.bestSlot = slot;
     }
   }
 }
 
-void PrefixVoteIndex::reweighted(const Hyperedge& stored, double previous) {
-  if (stored.vertexCount != length_) return;
-  recordWeight(stored.weight, previous);
-  Group& group = groupOf(stored);
+void PrefixVoteIndex::reweighted(HyperedgeId id, double previous) {
+  const HyperedgeView hyperedge{population.vertices(id), population.weight(id)};
+  if (hyperedge.vertices.size() != length_) return;
+  const std::span<const std::int32_t> vertices = hyperedge.vertices;
+  const double weight = hyperedge.weight;
+  recordWeight(weight, previous);
+  Group& group = groupOf(vertices);
   const auto groupNumber = static_cast<std::uint32_t>(&group - groups.data());
-  const bool rose = weighsMore(stored.weight, previous);
-  const bool fell = weighsMore(previous, stored.weight);
+  const bool rose = weighsMore(weight, previous);
+  const bool fell = weighsMore(previous, weight);
   for (std::uint32_t slot = prefixLength_; slot < length_; ++slot) {
-    Vote& vote = voteFor(group, stored.vertices[slot]);
-    vote.sum += stored.weight - previous;
+    Vote& vote = voteFor(group, vertices[slot]);
+    vote.sum += weight - previous;
     if (vote.bestStale) continue;
-    if (fell && vote.best == &stored) {
+    if (fell && vote.best == id) {
       // Another hyperedge holding the vertex may rank before it now.
       makeStale(groupNumber,
                 static_cast<std::uint32_t>(&vote - group.votes.data()));
-    } else if (rose && ranksBefore(stored, *vote.best)) {
-      vote.best = &stored;
+    } else if (rose && ranksBefore(hyperedge, vote.best)) {
+      vote.best = id;
       vote.bestSlot = slot;
     }
   }
+}
+
+void PrefixVoteIndex::emptied() { clear(); }
+
+void PrefixVoteIndex::loaded() {
+  clear();
+  population.forEachInVertexOrder(
+      [this](HyperedgeId id, const HyperedgeView& hyperedge) {
+        if (hyperedge.vertices.size() == length_) add(id, hyperedge);
+      });
 }
 
 void PrefixVoteIndex::refresh() {
   for (const auto& [group, vote] : stale) {
     Vote& entry = groups[group].votes[vote];
-    if (entry.bestStale) recomputeBest(groups[group], entry);
+    if (!entry.bestStale) continue;
+    const Holder best = bestHolder(groups[group], entry.vertex);
+    entry.best = best.hyperedge;
+    entry.bestSlot = best.slot;
+    entry.bestStale = false;
   }
   stale.clear();
 }
@@ -126,20 +155,43 @@ std::uint32_t PrefixVoteIndex::firstVoteAt(std::uint32_t group,
 }
 
 PrefixVoteIndex::Holder PrefixVoteIndex::firstHolder(
-    std::span<const std::uint32_t> candidates, std::int32_t vertex) {
-  Holder first{nullptr, 0};
+    std::span<const std::uint32_t> candidates, std::int32_t vertex) const {
+  Holder first{kNoHyperedge, 0};
   for (const std::uint32_t number : candidates) {
-    Group& group = groups[number];
+    const Group& group = groups[number];
     const auto found = group.voteOf.find(vertex);
     if (found == group.voteOf.end()) continue;
-    Vote& vote = group.votes[found->second];
-    if (vote.bestStale) recomputeBest(group, vote);
-    if (first.hyperedge == nullptr ||
-        ranksBefore(*vote.best, *first.hyperedge)) {
-      first = {vote.best, vote.bestSlot};
+    const Vote& vote = group.votes[found->second];
+    const Holder best = vote.bestStale ? bestHolder(group, vertex)
+                                       : Holder{vote.best, vote.bestSlot};
+    if (first.hyperedge == kNoHyperedge ||
+        ranksBefore(best.hyperedge, first.hyperedge)) {
+      first = best;
     }
   }
   return first;
+}
+
+bool PrefixVoteIndex::heldBefore(std::span<const std::int32_t> sentence,
+                                 const Tally& a, const Tally& b,
+                                 std::vector<std::uint32_t>& groups) const {
+  groups.clear();
+  matchingGroups(sentence.subspan(a.firstWindow, prefixLength_), groups);
+  const Holder holderA = firstHolder(groups, a.vertex);
+  const Holder holderB = firstHolder(groups, b.vertex);
+  if (holderA.hyperedge != holderB.hyperedge) {
+    return ranksBefore(holderA.hyperedge, holderB.hyperedge);
+  }
+  return holderA.slot < holderB.slot;
+}
+
+bool PrefixVoteIndex::ranksBefore(HyperedgeId x, HyperedgeId y) const {
+  return ranksBefore({population.vertices(x), population.weight(x)}, y);
+}
+
+bool PrefixVoteIndex::ranksBefore(const HyperedgeView& x, HyperedgeId y) const {
+  return rankOrderLess(x.weight, x.vertices, population.weight(y),
+                       population.vertices(y));
 }
 
 bool PrefixVoteIndex::sumsExact(std::size_t windows) const {
@@ -151,8 +203,22 @@ bool PrefixVoteIndex::sumsExact(std::size_t windows) const {
                        2.0 * peakAbsoluteWeightSum * votesPerHyperedge);
 }
 
-PrefixVoteIndex::Group& PrefixVoteIndex::groupOf(const Hyperedge& stored) {
-  const std::span<const std::int32_t> prefix(stored.vertices, prefixLength_);
+void PrefixVoteIndex::clear() {
+  groups.clear();
+  prefixes.clear();
+  groupOfPrefix.clear();
+  prefixWithWildcard = false;
+  vertexIds.clear();
+  stale.clear();
+  fractionBits = 0;
+  absoluteWeightSum = 0.0;
+  peakAbsoluteWeightSum = 0.0;
+  everInexact = false;
+}
+
+PrefixVoteIndex::Group& PrefixVoteIndex::groupOf(
+    std::span<const std::int32_t> vertices) {
+  const std::span<const std::int32_t> prefix = vertices.first(prefixLength_);
   if (const auto found = groupOfPrefix.find(prefix);
       found != groupOfPrefix.end()) {
     return groups[found->second];
@@ -176,7 +242,7 @@ PrefixVoteIndex::Vote& PrefixVoteIndex::voteFor(Group& group,
     std::uint32_t& first =
         group.firstVoteAt.try_emplace(imageVertexPosition(vertex), kNoVote)
             .first->second;
-    group.votes.push_back({vertex, id, 0.0, 0, nullptr, false, first});
+    group.votes.push_back({vertex, id, 0.0, 0, kNoHyperedge, false, first});
     first = entry->second;
   }
   return group.votes[entry->second];
@@ -199,19 +265,21 @@ void PrefixVoteIndex::makeStale(std::uint32_t group, std::uint32_t vote) {
   stale.emplace_back(group, vote);
 }
 
-void PrefixVoteIndex::recomputeBest(Group& group, Vote& vote) const {
-  vote.best = nullptr;
-  for (const Hyperedge* member : group.members) {
+PrefixVoteIndex::Holder PrefixVoteIndex::bestHolder(const Group& group,
+                                                    std::int32_t vertex) const {
+  Holder best{kNoHyperedge, 0};
+  for (const HyperedgeId member : group.members) {
+    const std::span<const std::int32_t> vertices = population.vertices(member);
     for (std::uint32_t slot = prefixLength_; slot < length_; ++slot) {
-      if (member->vertices[slot] != vote.vertex) continue;
-      if (vote.best == nullptr || ranksBefore(*member, *vote.best)) {
-        vote.best = member;
-        vote.bestSlot = slot;
+      if (vertices[slot] != vertex) continue;
+      if (best.hyperedge == kNoHyperedge ||
+          ranksBefore(member, best.hyperedge)) {
+        best = {member, slot};
       }
       break;
     }
   }
-  vote.bestStale = false;
+  return best;
 }
 
 }  // namespace hn

@@ -1,26 +1,23 @@
-#include "learner/model/text_generator.h"
+#include "learner/index/text_generator.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <numeric>
+#include <span>
 
-#include "learner/data/exact_sum.h"
-#include "learner/data/storage.h"
-#include "learner/model/literal_inference.h"
+#include "learner/data/population.h"
+#include "learner/index/exact_sum.h"
 
 namespace hn {
 
-TextGenerator::TextGenerator(const Storage& storage,
+TextGenerator::TextGenerator(const Population& population,
                              std::uint32_t sentenceSlots,
                              std::uint32_t imageSlots, bool indexed)
-    : storage(storage),
-      sentenceSlots(sentenceSlots),
-      length(sentenceSlots + imageSlots) {
-  for (const Hyperedge* stored : storage.viewAll(false)) {
+    : sentenceSlots(sentenceSlots), length(sentenceSlots + imageSlots) {
+  population.forEachInVertexOrder([&](HyperedgeId, HyperedgeView stored) {
     // Only hyperedges of the run's layout can be read slot by slot.
-    if (stored->vertexCount != length) continue;
-    const std::int32_t* part = stored->vertices;
+    if (stored.vertices.size() != length) return;
+    const std::int32_t* part = stored.vertices.data();
     if (firstOfPart.empty() ||
         !std::equal(
             part, part + sentenceSlots,
@@ -29,10 +26,10 @@ TextGenerator::TextGenerator(const Storage& storage,
       if (holdsWildcard({part, sentenceSlots})) partsHoldWildcards = true;
     }
     partOf.push_back(static_cast<std::uint32_t>(firstOfPart.size() - 1));
-    vertices.insert(vertices.end(), stored->vertices,
-                    stored->vertices + length);
-    weights.push_back(stored->weight);
-  }
+    vertices.insert(vertices.end(), stored.vertices.begin(),
+                    stored.vertices.end());
+    weights.push_back(stored.weight);
+  });
   if (indexed && !partsHoldWildcards && imageSlots > 0 && sumsExact()) {
     index = std::make_unique<AgreementIndex>(
         vertices, weights, partOf, firstOfPart.size(), sentenceSlots, length);
@@ -57,8 +54,7 @@ bool TextGenerator::sumsExact() const {
 void TextGenerator::generate(const ImageBuffer& image,
                              std::vector<Hyperedge>& fragments) const {
   if (partsHoldWildcards || !fragments.empty()) {
-    literalGenerateText(storage, sentenceSlots, length - sentenceSlots, image,
-                        fragments);
+    mergeByScanning(image, fragments);
     return;
   }
   std::vector<double> weight;
@@ -103,6 +99,27 @@ void TextGenerator::sumByScanning(const ImageBuffer& image,
     weight[partOf[i]] += weights[i];
     count[partOf[i]] += 1;
   }
+}
+
+// Each agreeing hyperedge, in vertex order, adds its weight to the first
+// fragment its sentence part matches, or else becomes a fragment of its own.
+void TextGenerator::mergeByScanning(const ImageBuffer& image,
+                                    std::vector<Hyperedge>& fragments) const {
+  for (std::size_t i = 0; i < weights.size(); ++i) {
+    const std::int32_t* hyperedge = vertices.data() + i * length;
+    if (!agreesWithImage(hyperedge, image)) continue;
+    Hyperedge part(sentenceSlots, hyperedge);
+    const auto first = std::find_if(
+        fragments.begin(), fragments.end(),
+        [&part](const Hyperedge& fragment) { return fragment.matches(part); });
+    if (first == fragments.end()) {
+      part.weight = weights[i];
+      fragments.push_back(std::move(part));
+    } else {
+      first->weight += weights[i];
+    }
+  }
+  std::sort(fragments.begin(), fragments.end(), ranksBefore);
 }
 
 // Every image vertex names a position of the image that holds exactly its

@@ -1,4 +1,4 @@
-#include "learner/data/exact_sum.h"
+#include "learner/index/exact_sum.h"
 
 #include <bit>
 #include <cmath>

@@ -10,9 +10,10 @@
 #include <random>
 #include <vector>
 
+#include "learner/index/indexed_queries.h"
+#include "learner/index/text_generator.h"
 #include "learner/model/learner_fixture.h"
-#include "learner/model/literal_inference.h"
-#include "learner/model/text_generator.h"
+#include "learner/model/literal_queries.h"
 
 namespace {
 
@@ -79,17 +80,19 @@ class RandomStore {
   std::mt19937 random;
 };
 
+// The learner asks the indexed engine; the literal one answers beside it.
 void expectSameAnswers(LearnerFixture& f, RandomStore& random, int queries,
                        const std::string& context) {
   const auto n = static_cast<std::uint32_t>(f.learner.order);
   const auto m = static_cast<std::uint32_t>(f.learner.order2);
   const hn::TextGenerator indexed(f.storage, n, m);
+  const hn::LiteralQueries definitions(f.storage);
   for (int q = 0; q < queries; ++q) {
     const std::vector<std::int32_t> sentence = random.sentence();
     std::vector<std::int32_t> fast;
     std::vector<std::int32_t> literal;
     f.learner.inferImageValues(sentence, fast);
-    hn::literalInferImageValues(f.storage, n, m, sentence, literal);
+    definitions.inferImageValues(f.learner.layout(), sentence, literal);
     EXPECT_EQ(literal, fast) << context << ", query " << q;
 
     ImageBuffer generated;
@@ -107,7 +110,7 @@ void expectSameAnswers(LearnerFixture& f, RandomStore& random, int queries,
     std::vector<Hyperedge> fromIndex;
     std::vector<Hyperedge> fromDefinition;
     indexed.generate(image, fromIndex);
-    hn::literalGenerateText(f.storage, n, m, image, fromDefinition);
+    definitions.generateText(f.learner.layout(), image, fromDefinition);
     EXPECT_EQ(entries(fromDefinition), entries(fromIndex))
         << context << ", image " << q;
   }
@@ -120,6 +123,8 @@ TEST(FastPaths, AgreeWithTheLiteralAlgorithmsOnGeneratedStores) {
     const auto order2 = static_cast<std::int32_t>(random.pick(1, 4));
     const double step = seed % 3 == 2 ? 0.1 : 0.5;
     LearnerFixture f(2, order, order2);
+    hn::IndexedQueries engine(f.storage, 1);
+    f.learner.queries = &engine;
     const int size = random.pick(1, 400);
     for (int i = 0; i < size; ++i) {
       const Hyperedge hyperedge =
@@ -135,10 +140,9 @@ TEST(FastPaths, AgreeWithTheLiteralAlgorithmsOnGeneratedStores) {
     expectSameAnswers(f, random, 20, context);
 
     // Weights change after the indexes were built, up and down.
-    for (const Hyperedge* stored : f.storage.viewAll(false)) {
+    for (const Hyperedge& stored : f.storage.getAll(false)) {
       if (random.pick(0, 2) == 0) {
-        const Hyperedge copy = *stored;
-        f.storage.setWeight(copy, copy.weight + random.weight(step));
+        f.storage.setWeight(stored, stored.weight + random.weight(step));
       }
     }
     expectSameAnswers(f, random, 20, context + " after changes");

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "learner/model/hypernetwork.h"
+#include "learner/data/image.h"
 
 namespace hn {
 
@@ -29,12 +29,17 @@ namespace hn {
 // sum rounds: the caller checks that the weights allow it.
 class AgreementIndex {
  public:
+  // Memory for the sums on the reference kept for reuse.
+  static constexpr std::size_t kDefaultCacheBudget = std::size_t{64} << 20;
+
   // Hyperedge i holds `length` vertices from vertices[i * length], of which
   // the first `sentenceSlots` are its sentence part, numbered partOf[i].
+  // Sums kept for reuse take at most `cacheBudget` bytes.
   AgreementIndex(std::span<const std::int32_t> vertices,
                  std::span<const double> weights,
                  std::span<const std::uint32_t> partOf, std::size_t partCount,
-                 std::uint32_t sentenceSlots, std::uint32_t length);
+                 std::uint32_t sentenceSlots, std::uint32_t length,
+                 std::size_t cacheBudget = kDefaultCacheBudget);
 
   // Per sentence part, the summed weight and the number of the hyperedges
   // that agree with `image`. Returns false, computing nothing, when that
@@ -43,6 +48,9 @@ class AgreementIndex {
   bool trySumAgreeing(const ImageBuffer& image, std::size_t budget,
                       std::vector<double>& weight,
                       std::vector<std::int64_t>& count) const;
+
+  // The bytes that sums kept for reuse take now.
+  std::size_t cachedBytes() const;
 
  private:
   // Summed hyperedges of one part that hold a position.
@@ -67,8 +75,41 @@ class AgreementIndex {
     std::uint32_t positionCount;   // `deviantPositions`
   };
 
+  // An image vertex of a hyperedge.
+  struct Slot {
+    std::uint32_t position;
+    std::int32_t value;
+    bool operator<(const Slot& other) const {
+      return position != other.position ? position < other.position
+                                        : value < other.value;
+    }
+    bool operator==(const Slot&) const = default;
+  };
+  // What the construction gathers before laying it out.
+  struct Build {
+    // (position * partCount + part) -> index into `sums`.
+    std::unordered_map<std::uint64_t, std::uint32_t> sumOf;
+    std::vector<std::pair<std::uint64_t, PartSum>> sums;
+    // (pair number, spread number)
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> spreadPairs;
+    // (vertex off the reference, deviant number)
+    std::vector<std::pair<std::int32_t, std::uint32_t>> offVertices;
+  };
+
+  static std::vector<Slot> distinctSlots(
+      std::span<const std::int32_t> imageVertices);
   void chooseReference(std::span<const std::int32_t> vertices,
                        std::size_t count);
+  void addHyperedge(const std::vector<Slot>& slots, std::uint32_t part,
+                    double weight, std::size_t partCount, Build& build);
+  void addDeviant(const std::vector<std::uint32_t>& onReference,
+                  const std::vector<Slot>& off, std::uint32_t part,
+                  double weight, Build& build);
+  void addSpread(const std::vector<std::uint32_t>& onReference,
+                 std::uint32_t part, double weight, Build& build);
+  void indexPositionSums(Build& build, std::size_t partCount);
+  void indexSpreadPairs(const Build& build);
+  void indexDeviantVertices(Build& build);
   void differingPositions(const ImageBuffer& image,
                           std::vector<std::uint32_t>& positions) const;
   void sumOnReference(const std::vector<std::uint32_t>& differing,
@@ -88,6 +129,7 @@ class AgreementIndex {
 
   std::uint32_t sentenceSlots;
   std::uint32_t length;
+  std::size_t cacheBudget;
   // Per position, its reference value; -1 where no hyperedge holds it.
   std::vector<std::int32_t> reference;
 

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <span>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
-#include "learner/data/hyperedge.h"
+#include "learner/data/population.h"
 
 namespace hn {
 
@@ -15,19 +16,22 @@ namespace hn {
 // first `prefixLength` vertices) of the stored hyperedges of one length, the
 // votes that a pattern made of that prefix and wildcards collects from its
 // matches. Per vertex value found in the slots after the prefix it keeps the
-// summed weight over all its slot occurrences, how many occurrences there
-// are, and the best-ranked hyperedge holding it, which decides between
-// equal sums. A query then reads one small table per window instead of every
-// matching hyperedge.
+// summed weight over all its slot occurrences and the best-ranked hyperedge
+// holding it, which decides between equal sums. A query then reads one
+// small table per window instead of every matching hyperedge.
 //
-// The store reports every insertion and weight change; the index holds
-// pointers to the stored hyperedges, which must stay where they are.
+// An observer of the store from construction to destruction: it learns of
+// every insertion and weight change and keeps its tables up to date. The
+// population must outlive it.
 //
 // The sums are maintained by adding differences, so they equal the sums in
 // any other order only while every partial sum is exact: `sumsExact` says
 // whether that holds for queries of a given number of windows.
-class PrefixVoteIndex {
+class PrefixVoteIndex final : public StoreObserver {
  public:
+  static constexpr std::uint32_t kNoVote = 0xFFFFFFFF;
+  static constexpr HyperedgeId kNoHyperedge = 0xFFFFFFFF;
+
   struct Vote {
     std::int32_t vertex;
     // Dense number of the vertex over the whole index, for callers' tables.
@@ -35,35 +39,41 @@ class PrefixVoteIndex {
     double sum;
     // The first slot after the prefix that holds the vertex in `best`.
     std::uint32_t bestSlot;
-    const Hyperedge* best;
+    HyperedgeId best;
     // `best` lost weight and may no longer be the best; see `refresh`.
     bool bestStale;
     // The group's next vote for a vertex of the same image position, or
     // kNoVote.
     std::uint32_t nextAtPosition;
   };
-  static constexpr std::uint32_t kNoVote = 0xFFFFFFFF;
 
   // The best-ranked hyperedge holding a vertex, and the first slot after
   // the prefix where it holds it.
   struct Holder {
-    const Hyperedge* hyperedge;
+    HyperedgeId hyperedge;
     std::uint32_t slot;
   };
 
-  PrefixVoteIndex(std::uint32_t prefixLength, std::uint32_t length);
+  PrefixVoteIndex(Population& population, std::uint32_t prefixLength,
+                  std::uint32_t length);
+  ~PrefixVoteIndex();
+  PrefixVoteIndex(const PrefixVoteIndex&) = delete;
+  PrefixVoteIndex& operator=(const PrefixVoteIndex&) = delete;
 
   std::uint32_t prefixLength() const { return prefixLength_; }
   std::uint32_t length() const { return length_; }
 
   // Hyperedges of another vertex count are ignored: no pattern of `length`
   // vertices matches them.
-  void inserted(const Hyperedge& stored);
-  void reweighted(const Hyperedge& stored, double previous);
+  void inserted(HyperedgeId id) override;
+  void reweighted(HyperedgeId id, double previous) override;
+  void emptied() override;
+  void loaded() override;
 
   // Brings every best-ranked holder up to date after weights went down.
-  // Queries from several threads need it called first.
   void refresh();
+  // Whether some holder awaits `refresh`.
+  bool holdersStale() const { return !stale.empty(); }
 
   // A group that some windows of a sentence match.
   struct SentenceGroup {
@@ -89,10 +99,36 @@ class PrefixVoteIndex {
 
   // Of the hyperedges of `groups` holding `vertex`, the best-ranked one:
   // the first match to vote for the vertex when the groups' members vote by
-  // rank. Refreshes stale holders first, so it is not for concurrent use
-  // unless `refresh` ran. The vertex must have a vote in one of the groups.
+  // rank. A stale holder is found afresh, without keeping it. The vertex
+  // must have a vote in one of the groups.
   Holder firstHolder(std::span<const std::uint32_t> groups,
-                     std::int32_t vertex);
+                     std::int32_t vertex) const;
+
+  // A candidate of voting over a sentence's windows: a vertex, the window
+  // of its first vote and the sum of its votes.
+  struct Tally {
+    std::int32_t vertex;
+    std::uint32_t firstWindow;
+    double sum;
+  };
+  // The ranking of the candidates of voting over `sentence` window by
+  // window (each window's matches by rank, each match's slots in order):
+  // the higher sum first; of equal sums, the one voting met first (see
+  // `votedBefore`). Sums must be exact (see `sumsExact`). `groups` is
+  // scratch space.
+  bool ranksBefore(std::span<const std::int32_t> sentence, const Tally& a,
+                   const Tally& b, std::vector<std::uint32_t>& groups) const {
+    if (a.sum != b.sum) return a.sum > b.sum;
+    return votedBefore(sentence, a, b, groups);
+  }
+  // Whether voting over `sentence` meets `a` before `b`: by the window of
+  // each one's first vote, then by the rank of the first match holding each
+  // there, then by slot.
+  bool votedBefore(std::span<const std::int32_t> sentence, const Tally& a,
+                   const Tally& b, std::vector<std::uint32_t>& groups) const {
+    if (a.firstWindow != b.firstWindow) return a.firstWindow < b.firstWindow;
+    return a.vertex != b.vertex && heldBefore(sentence, a, b, groups);
+  }
 
   std::size_t vertexIdCount() const { return vertexIds.size(); }
 
@@ -106,7 +142,7 @@ class PrefixVoteIndex {
     std::vector<Vote> votes;
     std::unordered_map<std::int32_t, std::uint32_t> voteOf;
     std::unordered_map<std::int32_t, std::uint32_t> firstVoteAt;
-    std::vector<const Hyperedge*> members;
+    std::vector<HyperedgeId> members;
   };
   // Prefixes are looked up as spans, without building a vector.
   struct PrefixHash {
@@ -121,12 +157,22 @@ class PrefixVoteIndex {
     }
   };
 
-  Group& groupOf(const Hyperedge& stored);
+  // Takes a hyperedge of `length` vertices into the tables.
+  void add(HyperedgeId id, const HyperedgeView& hyperedge);
+  // The ranking order between stored hyperedges.
+  bool ranksBefore(HyperedgeId x, HyperedgeId y) const;
+  bool ranksBefore(const HyperedgeView& x, HyperedgeId y) const;
+  // `votedBefore` for two vertices first voted for in the same window.
+  bool heldBefore(std::span<const std::int32_t> sentence, const Tally& a,
+                  const Tally& b, std::vector<std::uint32_t>& groups) const;
+  void clear();
+  Group& groupOf(std::span<const std::int32_t> vertices);
   Vote& voteFor(Group& group, std::int32_t vertex);
   void recordWeight(double weight, double previous);
   void makeStale(std::uint32_t group, std::uint32_t vote);
-  void recomputeBest(Group& group, Vote& vote) const;
+  Holder bestHolder(const Group& group, std::int32_t vertex) const;
 
+  Population& population;
   std::uint32_t prefixLength_;
   std::uint32_t length_;
   std::vector<Group> groups;

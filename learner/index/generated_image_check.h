@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "learner/data/prefix_vote_index.h"
+#include "learner/index/prefix_vote_index.h"
 
 namespace hn {
 
@@ -17,7 +17,7 @@ namespace hn {
 // sentence's window count.
 class GeneratedImageCheck {
  public:
-  GeneratedImageCheck(PrefixVoteIndex& index,
+  GeneratedImageCheck(const PrefixVoteIndex& index,
                       std::span<const std::int32_t> sentence);
 
   // The generated value at `position` (0 to 4799): the value of the best
@@ -29,17 +29,11 @@ class GeneratedImageCheck {
   std::size_t groupCount() const { return groups.size(); }
 
  private:
-  struct Candidate {
-    std::int32_t vertex;
-    std::uint32_t firstWindow;
-    double sum;
-  };
-  bool votedBefore(const Candidate& a, const Candidate& b);
-
-  PrefixVoteIndex& index;
+  const PrefixVoteIndex& index;
   std::span<const std::int32_t> sentence;
   std::vector<PrefixVoteIndex::SentenceGroup> groups;
-  std::vector<Candidate> candidates;
+  // The vertices voted for at the position asked about.
+  std::vector<PrefixVoteIndex::Tally> tallies;
   std::vector<std::uint32_t> windowGroups;
 };
 

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "learner/data/hyperedge.h"
-#include "learner/model/agreement_index.h"
-#include "learner/model/hypernetwork.h"
+#include "learner/data/image.h"
+#include "learner/index/agreement_index.h"
 
 namespace hn {
 
-class Storage;
+class Population;
 
 // Image-to-text generation over a snapshot of the store: the hyperedges of
 // the run's layout side by side in vertex order, numbered by their
@@ -21,11 +21,11 @@ class Storage;
 // follow later changes of the store.
 //
 // Sentence parts holding the wildcard -1 merge with every part they match,
-// and fragments passed in take part in the merging: both are left to the
-// literal algorithm, on the store itself.
+// and fragments passed in take part in the merging: both are merged
+// hyperedge by hyperedge in vertex order, as defined.
 class TextGenerator {
  public:
-  TextGenerator(const Storage& storage, std::uint32_t sentenceSlots,
+  TextGenerator(const Population& population, std::uint32_t sentenceSlots,
                 std::uint32_t imageSlots, bool indexed = true);
 
   // Merges into `fragments` the sentence parts of the hyperedges whose image
@@ -39,9 +39,10 @@ class TextGenerator {
                        const ImageBuffer& image) const;
   void sumByScanning(const ImageBuffer& image, std::vector<double>& weight,
                      std::vector<std::int64_t>& count) const;
+  void mergeByScanning(const ImageBuffer& image,
+                       std::vector<Hyperedge>& fragments) const;
   bool sumsExact() const;
 
-  const Storage& storage;
   std::uint32_t sentenceSlots;
   std::uint32_t length;
   // Hyperedge i's vertices start at vertices[i * length].

@@ -1,4 +1,4 @@
-#include "learner/model/agreement_index.h"
+#include "learner/index/agreement_index.h"
 
 #include <algorithm>
 #include <mutex>
@@ -6,30 +6,21 @@
 #include <string>
 #include <utility>
 
-#include "learner/data/hyperedge.h"
+#include "learner/data/image.h"
 
 namespace hn {
 namespace {
 
 constexpr std::size_t kPositions = kImageSize;
-// Memory for sums kept for reuse by `sumOnReference`.
-constexpr std::size_t kOnReferenceBudget = std::size_t{64} << 20;
 constexpr std::size_t kPairCount = kPositions * (kPositions - 1) / 2;
 
-struct Slot {
-  std::uint32_t position;
-  std::int32_t value;
-  bool operator<(const Slot& other) const {
-    return position != other.position ? position < other.position
-                                      : value < other.value;
-  }
-  bool operator==(const Slot&) const = default;
-};
+}  // namespace
 
 // The distinct (position, value) vertices of a hyperedge's image slots, by
 // position; empty when the hyperedge can agree with no image (a vertex
 // outside the image, or two values for one position).
-std::vector<Slot> distinctSlots(std::span<const std::int32_t> imageVertices) {
+std::vector<AgreementIndex::Slot> AgreementIndex::distinctSlots(
+    std::span<const std::int32_t> imageVertices) {
   std::vector<Slot> slots;
   for (const std::int32_t vertex : imageVertices) {
     const std::int32_t position = imageVertexPosition(vertex);
@@ -44,6 +35,8 @@ std::vector<Slot> distinctSlots(std::span<const std::int32_t> imageVertices) {
   }
   return slots;
 }
+
+namespace {
 
 // Per-thread working space of `trySumAgreeing`.
 struct Scratch {
@@ -66,101 +59,126 @@ AgreementIndex::AgreementIndex(std::span<const std::int32_t> vertices,
                                std::span<const std::uint32_t> partOf,
                                std::size_t partCount,
                                std::uint32_t sentenceSlots,
-                               std::uint32_t length)
+                               std::uint32_t length, std::size_t cacheBudget)
     : sentenceSlots(sentenceSlots),
       length(length),
+      cacheBudget(cacheBudget),
       baseWeight(partCount, 0.0),
       baseCount(partCount, 0) {
   chooseReference(vertices, weights.size());
-
-  // (position * partCount + part) -> index into `sums`.
-  std::unordered_map<std::uint64_t, std::uint32_t> sumOf;
-  std::vector<std::pair<std::uint64_t, PartSum>> sums;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> spreadPairs;
-  std::vector<std::pair<std::int32_t, std::uint32_t>> offVertices;
+  Build build;
   for (std::size_t i = 0; i < weights.size(); ++i) {
     const std::vector<Slot> slots = distinctSlots(
         vertices.subspan(i * length + sentenceSlots, length - sentenceSlots));
     if (slots.empty() && length > sentenceSlots) continue;
-    const std::uint32_t part = partOf[i];
-    const double weight = weights[i];
-    std::vector<std::uint32_t> onReference;
-    std::vector<Slot> off;
-    for (const Slot& slot : slots) {
-      if (slot.value == reference[slot.position]) {
-        onReference.push_back(slot.position);
-      } else {
-        off.push_back(slot);
-      }
-    }
-    if (!off.empty()) {
-      const auto number = static_cast<std::uint32_t>(deviants.size());
-      deviants.push_back({part, weight, static_cast<std::uint32_t>(off.size()),
-                          static_cast<std::uint32_t>(deviantPositions.size()),
-                          static_cast<std::uint32_t>(onReference.size())});
-      deviantPositions.insert(deviantPositions.end(), onReference.begin(),
-                              onReference.end());
-      for (const Slot& slot : off) {
-        offVertices.emplace_back(
-            encodeImageVertex(static_cast<std::int32_t>(slot.position),
-                              slot.value),
-            number);
-      }
-      continue;
-    }
-    baseWeight[part] += weight;
-    baseCount[part] += 1;
-    for (const std::uint32_t position : onReference) {
-      const std::uint64_t key = std::uint64_t{position} * partCount + part;
-      const auto [entry, added] =
-          sumOf.try_emplace(key, static_cast<std::uint32_t>(sums.size()));
-      if (added) sums.push_back({key, {part, 0, 0.0}});
-      sums[entry->second].second.count += 1;
-      sums[entry->second].second.weight += weight;
-    }
-    if (onReference.size() < 2) continue;
-    const auto number = static_cast<std::uint32_t>(spreads.size());
-    spreads.push_back({part, weight,
-                       static_cast<std::uint32_t>(spreadPositions.size()),
-                       static_cast<std::uint32_t>(onReference.size())});
-    spreadPositions.insert(spreadPositions.end(), onReference.begin(),
-                           onReference.end());
-    for (std::size_t a = 0; a < onReference.size(); ++a) {
-      for (std::size_t b = a + 1; b < onReference.size(); ++b) {
-        spreadPairs.emplace_back(static_cast<std::uint32_t>(pairNumber(
-                                     onReference[a], onReference[b])),
-                                 number);
-      }
+    addHyperedge(slots, partOf[i], weights[i], partCount, build);
+  }
+  indexPositionSums(build, partCount);
+  indexSpreadPairs(build);
+  indexDeviantVertices(build);
+}
+
+// Sorts a hyperedge by where its vertices lie: all on the reference (summed
+// per part, per position and, when it holds several positions, per pair of
+// them) or some off it (a deviant).
+void AgreementIndex::addHyperedge(const std::vector<Slot>& slots,
+                                  std::uint32_t part, double weight,
+                                  std::size_t partCount, Build& build) {
+  std::vector<std::uint32_t> onReference;
+  std::vector<Slot> off;
+  for (const Slot& slot : slots) {
+    if (slot.value == reference[slot.position]) {
+      onReference.push_back(slot.position);
+    } else {
+      off.push_back(slot);
     }
   }
+  if (!off.empty()) {
+    addDeviant(onReference, off, part, weight, build);
+    return;
+  }
+  baseWeight[part] += weight;
+  baseCount[part] += 1;
+  for (const std::uint32_t position : onReference) {
+    const std::uint64_t key = std::uint64_t{position} * partCount + part;
+    const auto [entry, added] = build.sumOf.try_emplace(
+        key, static_cast<std::uint32_t>(build.sums.size()));
+    if (added) build.sums.push_back({key, {part, 0, 0.0}});
+    build.sums[entry->second].second.count += 1;
+    build.sums[entry->second].second.weight += weight;
+  }
+  if (onReference.size() >= 2) addSpread(onReference, part, weight, build);
+}
 
-  std::sort(sums.begin(), sums.end(),
+void AgreementIndex::addDeviant(const std::vector<std::uint32_t>& onReference,
+                                const std::vector<Slot>& off,
+                                std::uint32_t part, double weight,
+                                Build& build) {
+  const auto number = static_cast<std::uint32_t>(deviants.size());
+  deviants.push_back({part, weight, static_cast<std::uint32_t>(off.size()),
+                      static_cast<std::uint32_t>(deviantPositions.size()),
+                      static_cast<std::uint32_t>(onReference.size())});
+  deviantPositions.insert(deviantPositions.end(), onReference.begin(),
+                          onReference.end());
+  for (const Slot& slot : off) {
+    build.offVertices.emplace_back(
+        encodeImageVertex(static_cast<std::int32_t>(slot.position), slot.value),
+        number);
+  }
+}
+
+void AgreementIndex::addSpread(const std::vector<std::uint32_t>& onReference,
+                               std::uint32_t part, double weight,
+                               Build& build) {
+  const auto number = static_cast<std::uint32_t>(spreads.size());
+  spreads.push_back({part, weight,
+                     static_cast<std::uint32_t>(spreadPositions.size()),
+                     static_cast<std::uint32_t>(onReference.size())});
+  spreadPositions.insert(spreadPositions.end(), onReference.begin(),
+                         onReference.end());
+  for (std::size_t a = 0; a < onReference.size(); ++a) {
+    for (std::size_t b = a + 1; b < onReference.size(); ++b) {
+      build.spreadPairs.emplace_back(static_cast<std::uint32_t>(pairNumber(
+                                         onReference[a], onReference[b])),
+                                     number);
+    }
+  }
+}
+
+// The per-part sums of each position, laid out position by position.
+void AgreementIndex::indexPositionSums(Build& build, std::size_t partCount) {
+  std::sort(build.sums.begin(), build.sums.end(),
             [](const auto& x, const auto& y) { return x.first < y.first; });
   positionStart.assign(kPositions + 1, 0);
-  for (const auto& [key, sum] : sums) {
+  for (const auto& [key, sum] : build.sums) {
     ++positionStart[key / partCount + 1];
     positionSums.push_back(sum);
   }
   for (std::size_t p = 0; p < kPositions; ++p) {
     positionStart[p + 1] += positionStart[p];
   }
+}
 
-  if (!spreads.empty()) {
-    // A counting sort by pair number: one pass to count, one to place.
-    pairStart.assign(kPairCount + 1, 0);
-    for (const auto& [pair, spread] : spreadPairs) ++pairStart[pair + 1];
-    for (std::size_t p = 0; p < kPairCount; ++p)
-      pairStart[p + 1] += pairStart[p];
-    pairSpreads.resize(spreadPairs.size());
-    for (const auto& [pair, spread] : spreadPairs) {
-      pairSpreads[pairStart[pair]++] = spread;
-    }
-    // Each start advanced to the next pair's start: move them back.
-    for (std::size_t p = kPairCount; p > 0; --p)
-      pairStart[p] = pairStart[p - 1];
-    pairStart[0] = 0;
+// The spread hyperedges of each pair of positions, by a counting sort on
+// the pair number: one pass to count, one to place.
+void AgreementIndex::indexSpreadPairs(const Build& build) {
+  if (spreads.empty()) return;
+  pairStart.assign(kPairCount + 1, 0);
+  for (const auto& [pair, spread] : build.spreadPairs) ++pairStart[pair + 1];
+  for (std::size_t p = 0; p < kPairCount; ++p) pairStart[p + 1] += pairStart[p];
+  pairSpreads.resize(build.spreadPairs.size());
+  for (const auto& [pair, spread] : build.spreadPairs) {
+    pairSpreads[pairStart[pair]++] = spread;
   }
+  // Each start advanced to the next pair's start: move them back.
+  for (std::size_t p = kPairCount; p > 0; --p) pairStart[p] = pairStart[p - 1];
+  pairStart[0] = 0;
+}
 
+// The deviants holding each vertex off the reference.
+void AgreementIndex::indexDeviantVertices(Build& build) {
+  std::vector<std::pair<std::int32_t, std::uint32_t>>& offVertices =
+      build.offVertices;
   std::sort(offVertices.begin(), offVertices.end());
   for (std::size_t i = 0; i < offVertices.size();) {
     std::size_t end = i;
@@ -199,6 +217,11 @@ void AgreementIndex::chooseReference(std::span<const std::int32_t> vertices,
       reference[p] = value;
     }
   }
+}
+
+std::size_t AgreementIndex::cachedBytes() const {
+  const std::shared_lock lock(onReferenceMutex);
+  return onReferenceBytes;
 }
 
 std::size_t AgreementIndex::pairNumber(std::uint32_t a, std::uint32_t b) {
@@ -258,7 +281,7 @@ void AgreementIndex::sumOnReference(const std::vector<std::uint32_t>& differing,
   const std::size_t bytes =
       key.size() + weight.size() * (sizeof(double) + sizeof(std::int64_t));
   const std::unique_lock lock(onReferenceMutex);
-  if (onReferenceBytes + bytes > kOnReferenceBudget) return;
+  if (onReferenceBytes + bytes > cacheBudget) return;
   if (onReferenceSums.try_emplace(key, PartSums{weight, count}).second) {
     onReferenceBytes += bytes;
   }

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "learner/data/prefix_vote_index.h"
+#include "learner/index/prefix_vote_index.h"
 
 namespace hn {
 
@@ -20,7 +20,8 @@ namespace hn {
 // Uses scratch space of its thread: one object per thread at a time.
 class WindowVotes {
  public:
-  WindowVotes(PrefixVoteIndex& index, std::span<const std::int32_t> sentence);
+  WindowVotes(const PrefixVoteIndex& index,
+              std::span<const std::int32_t> sentence);
   WindowVotes(const WindowVotes&) = delete;
   WindowVotes& operator=(const WindowVotes&) = delete;
 
@@ -32,13 +33,14 @@ class WindowVotes {
 
  private:
   void addGroup(const PrefixVoteIndex::SentenceGroup& group);
-  std::span<const std::int32_t> windowAt(std::size_t window) const;
   // The candidates that survive per position, as indexes.
   const std::vector<std::uint32_t>& survivors();
   bool ranksBefore(std::uint32_t a, std::uint32_t b);
-  bool votedBefore(std::uint32_t a, std::uint32_t b);
+  // Reached only for equal sums: out of line, so that the comparison of the
+  // sums inlines where candidates are ranked.
+  [[gnu::noinline]] bool votedBefore(std::uint32_t a, std::uint32_t b);
 
-  PrefixVoteIndex& index;
+  const PrefixVoteIndex& index;
   std::span<const std::int32_t> sentence;
   std::vector<std::uint32_t> groups;
 };

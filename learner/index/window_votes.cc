@@ -1,6 +1,8 @@
-#include "learner/model/window_votes.h"
+#include "learner/index/window_votes.h"
 
 #include <algorithm>
+
+#include "learner/data/image.h"
 
 namespace hn {
 namespace {
@@ -10,12 +12,12 @@ namespace {
 // stamp is the current one, so nothing needs clearing.
 struct Scratch {
   // Every vertex voted for, in the order of its first vote.
-  struct Candidate {
+  struct VotedVertex {
     std::int32_t vertex;
     std::uint32_t vertexId;
     std::int32_t position;
   };
-  std::vector<Candidate> candidates;
+  std::vector<VotedVertex> candidates;
   std::vector<std::uint32_t> kept;
   std::vector<std::size_t> positions;
 
@@ -48,7 +50,7 @@ Scratch& scratch() {
 
 }  // namespace
 
-WindowVotes::WindowVotes(PrefixVoteIndex& index,
+WindowVotes::WindowVotes(const PrefixVoteIndex& index,
                          std::span<const std::int32_t> sentence)
     : index(index), sentence(sentence) {
   scratch().begin(index.vertexIdCount());
@@ -56,10 +58,6 @@ WindowVotes::WindowVotes(PrefixVoteIndex& index,
        index.sentenceGroups(sentence)) {
     addGroup(group);
   }
-}
-
-std::span<const std::int32_t> WindowVotes::windowAt(std::size_t window) const {
-  return sentence.subspan(window, index.prefixLength());
 }
 
 // A group matched by k windows votes k times: its sums times k, exact as
@@ -128,6 +126,7 @@ std::vector<std::int32_t> WindowVotes::rankedBestPerPosition() {
   return vertices;
 }
 
+// The index's ranking; the sums, compared first, decide nearly always.
 bool WindowVotes::ranksBefore(std::uint32_t a, std::uint32_t b) {
   const Scratch& tables = scratch();
   const double sumA = tables.sum[tables.candidates[a].vertexId];
@@ -136,25 +135,16 @@ bool WindowVotes::ranksBefore(std::uint32_t a, std::uint32_t b) {
   return votedBefore(a, b);
 }
 
-// The order in which window-by-window voting first meets the two vertices:
-// by window, then by the rank of the first match holding each, then by slot.
 bool WindowVotes::votedBefore(std::uint32_t a, std::uint32_t b) {
   const Scratch& tables = scratch();
-  const Scratch::Candidate& first = tables.candidates[a];
-  const Scratch::Candidate& second = tables.candidates[b];
-  const std::uint32_t windowA = tables.firstWindow[first.vertexId];
-  const std::uint32_t windowB = tables.firstWindow[second.vertexId];
-  if (windowA != windowB) return windowA < windowB;
-  groups.clear();
-  index.matchingGroups(windowAt(windowA), groups);
-  const PrefixVoteIndex::Holder holderA =
-      index.firstHolder(groups, first.vertex);
-  const PrefixVoteIndex::Holder holderB =
-      index.firstHolder(groups, second.vertex);
-  if (holderA.hyperedge != holderB.hyperedge) {
-    return hn::ranksBefore(*holderA.hyperedge, *holderB.hyperedge);
-  }
-  return holderA.slot < holderB.slot;
+  const Scratch::VotedVertex& first = tables.candidates[a];
+  const Scratch::VotedVertex& second = tables.candidates[b];
+  return index.votedBefore(sentence,
+                           {first.vertex, tables.firstWindow[first.vertexId],
+                            tables.sum[first.vertexId]},
+                           {second.vertex, tables.firstWindow[second.vertexId],
+                            tables.sum[second.vertexId]},
+                           groups);
 }
 
 }  // namespace hn

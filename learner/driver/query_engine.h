@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "learner/model/queries.h"
+
+namespace hn {
+
+class SimpleSTLMapStorage;
+struct CommandLine;
+
+// Makes the engine that answers every query of a run on `storage`, on the
+// command line's threads: the definitions themselves with --literal, the
+// indexes otherwise. The engine borrows the store.
+std::unique_ptr<Queries> makeQueries(SimpleSTLMapStorage& storage,
+                                     const CommandLine& options);
+
+// How a run makes its engine: `makeQueries`, or a test's own.
+using QueriesMaker = std::function<std::unique_ptr<Queries>(
+    SimpleSTLMapStorage& storage, const CommandLine& options)>;
+
+}  // namespace hn
