@@ -3,6 +3,7 @@
 #include <pybind11/numpy.h>
 
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -31,26 +32,69 @@ bool holdsIntegers(const py::array& array) {
   return kind == 'i' || kind == 'u';
 }
 
-// Every other integer type converts to 64 bits without changing its value.
-bool holdsWideUnsigned(const py::array& array) {
-  return array.dtype().kind() == 'u' && array.itemsize() == 8;
+// The rows of a C-ordered array of `Stored` values, `width` values each;
+// its first row is row `firstRow` of the argument. 32-bit values are handed
+// over in place, others converted a row at a time.
+template <typename Stored>
+void visitStored(const py::array& contiguous, std::size_t firstRow,
+                 std::size_t rows, std::size_t width, const char* name,
+                 const RowVisit& visit) {
+  const auto* data = static_cast<const Stored*>(contiguous.data());
+  if constexpr (std::is_same_v<Stored, std::int32_t>) {
+    for (std::size_t r = 0; r < rows; ++r) {
+      visit(firstRow + r, {data + r * width, width});
+    }
+  } else {
+    std::vector<std::int32_t> row(width);
+    for (std::size_t r = 0; r < rows; ++r) {
+      for (std::size_t c = 0; c < width; ++c) {
+        row[c] = narrowed(data[r * width + c], name, firstRow + r, c);
+      }
+      visit(firstRow + r, row);
+    }
+  }
 }
 
-// An integer array of `rows` rows of `width` values, read as `Stored`; its
-// first row is row `firstRow` of the argument.
-template <typename Stored>
-void visitConverted(const py::array& array, std::size_t firstRow,
-                    std::size_t rows, std::size_t width, const char* name,
-                    const RowVisit& visit) {
-  const py::array_t<Stored, py::array::c_style | py::array::forcecast> values(
-      array);
-  const Stored* data = values.data();
-  std::vector<std::int32_t> row(width);
-  for (std::size_t r = 0; r < rows; ++r) {
-    for (std::size_t c = 0; c < width; ++c) {
-      row[c] = narrowed(data[r * width + c], name, firstRow + r, c);
-    }
-    visit(firstRow + r, row);
+template <typename Signed, typename Unsigned>
+void visitEither(const py::array& contiguous, std::size_t firstRow,
+                 std::size_t rows, std::size_t width, const char* name,
+                 const RowVisit& visit) {
+  if (contiguous.dtype().kind() == 'i') {
+    visitStored<Signed>(contiguous, firstRow, rows, width, name, visit);
+  } else {
+    visitStored<Unsigned>(contiguous, firstRow, rows, width, name, visit);
+  }
+}
+
+// An integer array read in its own type, so that a large array of narrow
+// values is never widened whole: it is copied only when it is not in C order
+// or not in the machine's byte order (then into 64-bit values).
+void visitIntegers(const py::array& array, std::size_t firstRow,
+                   std::size_t rows, std::size_t width, const char* name,
+                   const RowVisit& visit) {
+  if (!array.dtype().attr("isnative").cast<bool>()) {
+    const auto wide =
+        array.dtype().kind() == 'i'
+            ? py::array(py::array_t<std::int64_t>::ensure(array))
+            : py::array(py::array_t<std::uint64_t>::ensure(array));
+    if (!wide) throw py::error_already_set();
+    return visitIntegers(wide, firstRow, rows, width, name, visit);
+  }
+  const py::array contiguous = py::array::ensure(array, py::array::c_style);
+  if (!contiguous) throw py::error_already_set();
+  switch (contiguous.itemsize()) {
+    case 1:
+      return visitEither<std::int8_t, std::uint8_t>(contiguous, firstRow, rows,
+                                                    width, name, visit);
+    case 2:
+      return visitEither<std::int16_t, std::uint16_t>(contiguous, firstRow,
+                                                      rows, width, name, visit);
+    case 4:
+      return visitEither<std::int32_t, std::uint32_t>(contiguous, firstRow,
+                                                      rows, width, name, visit);
+    default:
+      return visitEither<std::int64_t, std::uint64_t>(contiguous, firstRow,
+                                                      rows, width, name, visit);
   }
 }
 
@@ -65,20 +109,7 @@ void readArray(const py::array& array, const char* name,
   for (py::ssize_t axis = 1; axis < array.ndim(); ++axis) {
     width *= static_cast<std::size_t>(array.shape(axis));
   }
-  // 32-bit values need no check and, in C order, no copy.
-  if (array.dtype().is(py::dtype::of<std::int32_t>())) {
-    const py::array_t<std::int32_t, py::array::c_style | py::array::forcecast>
-        values(array);
-    for (std::size_t r = 0; r < rows; ++r) {
-      visit(r, {values.data() + r * width, width});
-    }
-    return;
-  }
-  if (holdsWideUnsigned(array)) {
-    visitConverted<std::uint64_t>(array, 0, rows, width, name, visit);
-  } else {
-    visitConverted<std::int64_t>(array, 0, rows, width, name, visit);
-  }
+  visitIntegers(array, 0, rows, width, name, visit);
 }
 
 bool isText(py::handle object) {
@@ -123,16 +154,10 @@ void readRow(py::handle item, const char* name, std::size_t row,
       throw py::value_error(placeOf(name, row) + " must hold integers, not " +
                             std::string(py::str(array.dtype())));
     }
-    const std::size_t width = static_cast<std::size_t>(array.shape(0));
-    const RowVisit keep = [&values](std::size_t,
-                                    std::span<const std::int32_t> converted) {
-      values.assign(converted.begin(), converted.end());
-    };
-    if (holdsWideUnsigned(array)) {
-      visitConverted<std::uint64_t>(array, row, 1, width, name, keep);
-    } else {
-      visitConverted<std::int64_t>(array, row, 1, width, name, keep);
-    }
+    visitIntegers(array, row, 1, static_cast<std::size_t>(array.shape(0)), name,
+                  [&values](std::size_t, std::span<const std::int32_t> row) {
+                    values.assign(row.begin(), row.end());
+                  });
     return;
   }
   if (isText(item) || !PySequence_Check(item.ptr())) {

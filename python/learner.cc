@@ -124,6 +124,38 @@ void warnAboutData(const InMemoryDataSet& data, const std::string& accuracy) {
   }
 }
 
+// Takes a new reference from the C interface; a null one is the error set.
+py::object owned(PyObject* object) {
+  if (object == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::object>(object);
+}
+
+// Per image, its fragments as (words, weight) pairs, built through the C
+// interface: a large generation makes millions of them.
+py::list textsOf(std::vector<std::vector<Hyperedge>>& fragments) {
+  py::list texts(fragments.size());
+  for (std::size_t image = 0; image < fragments.size(); ++image) {
+    const std::vector<Hyperedge> record = std::move(fragments[image]);
+    py::list pairs(record.size());
+    for (std::size_t i = 0; i < record.size(); ++i) {
+      const Hyperedge& fragment = record[i];
+      py::tuple words(fragment.vertexCount);
+      for (std::uint32_t k = 0; k < fragment.vertexCount; ++k) {
+        PyTuple_SET_ITEM(
+            words.ptr(), k,
+            owned(PyLong_FromLong(fragment.vertices[k])).release().ptr());
+      }
+      py::object weight = owned(PyFloat_FromDouble(fragment.weight));
+      PyList_SET_ITEM(
+          pairs.ptr(), static_cast<py::ssize_t>(i),
+          owned(PyTuple_Pack(2, words.ptr(), weight.ptr())).release().ptr());
+    }
+    PyList_SET_ITEM(texts.ptr(), static_cast<py::ssize_t>(image),
+                    pairs.release().ptr());
+  }
+  return texts;
+}
+
 [[noreturn]] void raiseOSError(const std::string& message) {
   PyErr_SetString(PyExc_OSError, message.c_str());
   throw py::error_already_set();
@@ -214,24 +246,41 @@ std::vector<double> Learner::fit(py::handle sentences, py::handle images,
 py::array_t<std::int32_t> Learner::generateImages(py::handle sentences,
                                                   py::object progress) {
   const std::shared_ptr<const TrainedPopulation> population = trained();
-  std::vector<std::vector<std::int32_t>> rows(rowCount(sentences, "sentences"));
+  InstanceList rows;
   readRows(sentences, "sentences",
-           [&](std::size_t row, std::span<const std::int32_t> values) {
-             rows[row].assign(values.begin(), values.end());
+           [&](std::size_t, std::span<const std::int32_t> values) {
+             rows.push_back(values);
            });
   py::array_t<std::int32_t> images({static_cast<py::ssize_t>(rows.size()),
                                     static_cast<py::ssize_t>(kImageSize)});
   std::int32_t* const out = images.mutable_data();
   LongCall call(std::move(progress));
   call.run([&] {
+    // Sentences that the engine lets share an image (equal ones) take the
+    // image of the first of them, as hn_learner's generation does.
+    std::vector<InstanceView> views;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+      views.push_back(rows[row]);
+    }
+    const std::vector<std::size_t> sameAs =
+        population->queries().sharedImages(views);
+    std::vector<std::size_t> distinct;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+      if (sameAs[row] == row) distinct.push_back(row);
+    }
     call.forEach(
-        "generation", rows.size(), threadCount(), [&](std::size_t row) {
+        "generation", distinct.size(), threadCount(), [&](std::size_t index) {
+          const std::size_t row = distinct[index];
           ImageBuffer image;
           image.fill(-1);
-          population->queries().generateImage(population->layout(), rows[row],
-                                              image);
+          population->queries().generateImage(population->layout(),
+                                              rows[row].values(), image);
           std::copy(image.begin(), image.end(), out + row * kImageSize);
         });
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+      std::copy_n(out + sameAs[row] * kImageSize, kImageSize,
+                  out + row * kImageSize);
+    }
   });
   return images;
 }
@@ -258,19 +307,7 @@ py::list Learner::generateText(py::handle images, py::object progress) {
               population->layout(), imageBufferOf(rows[row]), fragments[row]);
         });
   });
-  py::list texts;
-  for (const std::vector<Hyperedge>& record : fragments) {
-    py::list pairs;
-    for (const Hyperedge& fragment : record) {
-      py::tuple words(fragment.vertexCount);
-      for (std::uint32_t i = 0; i < fragment.vertexCount; ++i) {
-        words[i] = py::int_(fragment.vertices[i]);
-      }
-      pairs.append(py::make_tuple(std::move(words), fragment.weight));
-    }
-    texts.append(std::move(pairs));
-  }
-  return texts;
+  return textsOf(fragments);
 }
 
 py::dict Learner::score(py::handle sentences, py::handle images,

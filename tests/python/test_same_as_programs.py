@@ -120,3 +120,27 @@ def test_a_model_saved_by_hn_learner_loads_and_generates_the_same(
     assert len(loaded) == len(trained)
     assert np.array_equal(loaded.population[0], trained.population[0])
     assert np.array_equal(loaded.population[1], trained.population[1])
+
+
+FORMS = {
+    "int64 rows": lambda images: images.astype(np.int64),
+    "uint8 rows": lambda images: images.astype(np.uint8),
+    "int16 in Fortran order": lambda images: np.asfortranarray(
+        images.astype(np.int16)),
+    "big-endian int32": lambda images: images.astype(">i4"),
+    "every other column of a wider array": lambda images: np.repeat(
+        images, 2, axis=1)[:, ::2],
+    "12 x 12 images": lambda images: images.reshape(-1, 12, 12),
+    "a list of lists": lambda images: images.tolist(),
+    "a list of arrays": lambda images: list(images.astype(np.uint32)),
+}
+
+
+@pytest.mark.parametrize("form", FORMS.values(), ids=FORMS.keys())
+def test_every_form_of_the_same_values_trains_the_same(form):
+    sentences, images = shapes(20)
+    reference = hn.Learner(order=2, order2=2, per_line=5, seed=1)
+    expected = reference.fit(np.array([s[:3] for s in sentences]), images)
+    learner = hn.Learner(order=2, order2=2, per_line=5, seed=1)
+    assert learner.fit([s[:3] for s in sentences], form(images)) == expected
+    assert np.array_equal(learner.population[0], reference.population[0])
