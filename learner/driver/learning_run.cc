@@ -1,6 +1,5 @@
 #include "learner/driver/learning_run.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
