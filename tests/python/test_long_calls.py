@@ -95,11 +95,11 @@ def test_ctrl_c_stops_a_fit_and_leaves_the_learner_as_it_was():
     before = population(trained)
     timer = threading.Timer(0.3, _thread.interrupt_main)
     timer.start()
-    started = time.monotonic()
+    # Raised only once the fit had returned, the interrupt would come with
+    # the new population in place.
     with pytest.raises(KeyboardInterrupt):
         trained.fit(SENTENCES * 4, np.concatenate([IMAGES] * 4))
     timer.join()
-    assert time.monotonic() - started < 2.0
     assert population(trained) == before
 
 
