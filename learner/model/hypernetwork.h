@@ -70,7 +70,8 @@ class Hypernetwork : public Configurable {
   // standard error; training still runs to its end), 0 otherwise.
   int run();
   // The same loop, with the same draws, telling `events` instead of writing
-  // anything. Returns -1 when a component is missing, 0 otherwise.
+  // the lines and result.txt; only a missing component is still named on
+  // standard error. Returns -1 then, 0 otherwise.
   int train(const TrainingEvents& events);
 
   // Inference. Each window of the input that covers the inferred slot asks
