@@ -11,11 +11,6 @@
 #include "common/text_line.h"
 
 namespace hn {
-namespace {
-
-constexpr double kMinimumWeight = 1.0;
-
-}  // namespace
 
 void assembleRecords(std::istream& in,
                      const std::vector<std::string>& dictionary,

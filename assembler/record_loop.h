@@ -8,6 +8,9 @@
 
 namespace hn {
 
+// Fragments weighing less (or NaN) take no part in the assembly.
+inline constexpr double kMinimumWeight = 1.0;
+
 // Reads the learner's text output line by line and writes one sentence line
 // per record, in input order. The first line heads the first record whatever
 // it holds; every later line starting with 'l' heads the next one. Fragments

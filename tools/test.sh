@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libpng-dev chromium)
+packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libpng-dev chromium
+  pybind11-dev python3-dev python3-numpy python3-pytest)
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

@@ -13,12 +13,10 @@
 #include "common/text_line.h"
 #include "learner/data/hyperedge.h"
 #include "learner/data/image.h"
+#include "learner/data/pair_rules.h"
 
 namespace hn {
 namespace {
-
-// The largest value that still packs into a 32-bit vertex with its position.
-constexpr std::int32_t kMaxImageValue = 214747;
 
 // Calls `visit` with every maximal run of characters not in `separators`.
 // Shared by `splitTokens` and the data lines, which convert each field in
@@ -53,25 +51,6 @@ std::vector<std::int32_t> readValues(std::string_view line) {
     values.push_back(textToInt(field));
   });
   return values;
-}
-
-// Why the learner cannot take this image, or empty when it can.
-std::string imageFault(const std::vector<std::int32_t>& image,
-                       bool verticesSampled) {
-  if (image.empty() && verticesSampled) {
-    return "image line has no values to sample image vertices from";
-  }
-  if (image.size() > kImageSize) {
-    return "image line has " + std::to_string(image.size()) +
-           " values; at most " + std::to_string(kImageSize) + " fit an image";
-  }
-  const auto bad = std::find_if(
-      image.begin(), image.end(),
-      [](std::int32_t value) { return value < 0 || value > kMaxImageValue; });
-  if (bad == image.end()) return {};
-  return "image value " + std::to_string(*bad) + " at position " +
-         std::to_string(bad - image.begin()) + " is outside 0.." +
-         std::to_string(kMaxImageValue);
 }
 
 void report(std::string_view file, std::size_t line, std::string_view what) {
@@ -121,8 +100,7 @@ void BimodalCSVFileWrapper::readPairs(std::istream& sentences,
     const bool sentenceRead = readLine(sentences, line);
     if (sentences.bad()) return readError(sentenceFile, number);
     std::vector<std::int32_t> sentence = readValues(line);
-    // Unsigned on purpose: a negative order takes no line at all.
-    if (sentence.size() < static_cast<std::uint32_t>(order)) {
+    if (!hasWindow(sentence, order)) {
       readLine(images, line);
       if (images.bad()) return readError(imageFile, number);
       continue;
@@ -143,8 +121,7 @@ void BimodalCSVFileWrapper::readPairs(std::istream& sentences,
       if (sentenceRead) report(imageFile, number, fault + ", pair skipped");
       continue;
     }
-    if (!wildcardReported && std::find(sentence.begin(), sentence.end(),
-                                       kWildcard) != sentence.end()) {
+    if (!wildcardReported && holdsWildcard(sentence)) {
       report(sentenceFile, number, kWildcardSentenceMessage);
       wildcardReported = true;
     }
@@ -160,7 +137,7 @@ void BimodalCSVFileWrapper::readSentencesAlone(std::istream& sentences) {
   std::string line;
   while (readLine(sentences, line)) {
     std::vector<std::int32_t> sentence = readValues(line);
-    if (sentence.size() < static_cast<std::uint32_t>(order)) continue;
+    if (!hasWindow(sentence, order)) continue;
     instances.push_back(std::move(sentence));
     instances.push_back({});
   }

@@ -17,6 +17,9 @@ using ImageBuffer = std::array<std::int32_t, kImageSize>;
 // value * kPositionRadix + position.
 inline constexpr std::int32_t kPositionRadix = 10000;
 
+// The largest value that still packs into a 32-bit vertex with its position.
+inline constexpr std::int32_t kMaxImageValue = 214747;
+
 constexpr std::int32_t encodeImageVertex(std::int32_t position,
                                          std::int32_t value) {
   return value * kPositionRadix + position;

@@ -47,10 +47,16 @@ void HeldOutScore::addText(const std::vector<Hyperedge>& fragments,
   }
 }
 
+double HeldOutScore::imageAccuracy() const { return accuracySum / imagePairs; }
+
+double HeldOutScore::ownPositionsAccuracy() const {
+  return ownAccuracySum / ownPositionPairs;
+}
+
 void HeldOutScore::writeImageAccuracy(std::ostream& out) const {
-  out << "held-out text-to-image accuracy: " << accuracySum / imagePairs << '\n'
+  out << "held-out text-to-image accuracy: " << imageAccuracy() << '\n'
       << "held-out text-to-image accuracy over the images' own positions: "
-      << ownAccuracySum / ownPositionPairs << '\n'
+      << ownPositionsAccuracy() << '\n'
       << std::flush;
 }
 

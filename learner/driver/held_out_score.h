@@ -28,6 +28,14 @@ class HeldOutScore {
   void addText(const std::vector<Hyperedge>& fragments,
                const std::vector<std::int32_t>& sentence);
 
+  // The figures the lines give: the two means of text to image (NaN without
+  // a pair to average over), and of image to text the fragments weighing
+  // 1.0 or more and how many of them were found.
+  double imageAccuracy() const;
+  double ownPositionsAccuracy() const;
+  std::size_t assembledFragments() const { return weightyFragments; }
+  std::size_t assembledFragmentsFound() const { return fragmentsFound; }
+
   // Labelled lines on `out`: two for text to image (all positions, then
   // the images' own), one for image to text.
   void writeImageAccuracy(std::ostream& out) const;

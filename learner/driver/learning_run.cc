@@ -1,6 +1,5 @@
 #include "learner/driver/learning_run.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -15,6 +14,17 @@
 #include "learner/model/model_file.h"
 
 namespace hn {
+namespace {
+
+// The run script's numbers, as texts, and the command line's seed.
+TrainingSettings settingsOf(const RunScriptEntries& entries,
+                            const CommandLine& options) {
+  return {entries[kOrderEntry],   entries[kOrder2Entry],
+          entries[kEpochsEntry],  entries[kWeightUpdateEntry],
+          entries[kPerLineEntry], options.seed};
+}
+
+}  // namespace
 
 LearningRun::LearningRun(const RunScriptEntries& entries,
                          const CommandLine& options,
@@ -23,23 +33,13 @@ LearningRun::LearningRun(const RunScriptEntries& entries,
       modelFile(options.saveModel),
       threads(options.threadCount()),
       progressLine(std::cerr, ProgressLine::wanted(options.quiet)),
-      queries(makeEngine(storage, options)) {
-  learner.set("mode", "2");
-  learner.set("order", entries[kOrderEntry]);
-  learner.set("order2", entries[kOrder2Entry]);
-  learner.set("verbose", "1");
-  learner.set("maxepoch", entries[kEpochsEntry]);
-  learner.set("weightUpdateParameter", entries[kWeightUpdateEntry]);
+      training(settingsOf(entries, options), dataSet,
+               [&](SimpleSTLMapStorage& storage) {
+                 return makeEngine(storage, options);
+               }) {
   dataSet.set("filename", dataFileNames(entries));
-  // The sampler has seeded the generator from the clock by now.
-  if (options.seed) std::srand(*options.seed);
-  sampler.set("perLine", entries[kPerLineEntry]);
-  learner.sampler = &sampler;
-  learner.storage = &storage;
-  learner.dataSet = &dataSet;
-  learner.queries = queries.get();
-  learner.progress = [this](std::string_view step, std::size_t done,
-                            std::size_t total, std::string_view unit) {
+  training.learner.progress = [this](std::string_view step, std::size_t done,
+                                     std::size_t total, std::string_view unit) {
     progressLine.update(step, done, total, unit);
   };
 }
@@ -49,7 +49,7 @@ int LearningRun::execute() {
   const std::string& outputName = entries[outputEntry(entries)];
 
   int status = 0;
-  if (learner.run() != 0) status = kFailureStatus;
+  if (training.learner.run() != 0) status = kFailureStatus;
   // Saved before generating, so a failure there cannot lose the training.
   if (modelFile && !saveTrainedModel()) status = kFailureStatus;
 
@@ -134,8 +134,8 @@ int LearningRun::refuseBeforeTraining() const {
 bool LearningRun::saveTrainedModel() {
   std::string error;
   // Through a link, the file it leads to is replaced, not the link.
-  if (saveModel(outputTarget(*modelFile), storage,
-                {learner.order, learner.order2}, error)) {
+  if (saveModel(outputTarget(*modelFile), training.storage,
+                {training.learner.order, training.learner.order2}, error)) {
     return true;
   }
   std::cerr << "hn_learner: cannot save the model to \"" << *modelFile
@@ -146,18 +146,18 @@ bool LearningRun::saveTrainedModel() {
 
 void LearningRun::writeImages(std::ostream& out) {
   const std::size_t pairs = dataSet.instances.size() / 2;
-  writeGeneratedImages(out, *queries, learner.layout(), dataSet.instances,
-                       threads, [&](std::size_t pair, const ImageBuffer&) {
-                         progressLine.update("generation", pair + 1, pairs,
-                                             "pairs");
-                       });
+  writeGeneratedImages(
+      out, *training.queries, training.learner.layout(), dataSet.instances,
+      threads, [&](std::size_t pair, const ImageBuffer&) {
+        progressLine.update("generation", pair + 1, pairs, "pairs");
+      });
 }
 
 void LearningRun::writeTexts(std::ostream& out) {
   const std::size_t pairs = dataSet.instances.size() / 2;
   writeGeneratedTexts(
-      out, *queries, learner.layout(), dataSet.instances, threads,
-      [&](std::size_t pair, const std::vector<Hyperedge>&) {
+      out, *training.queries, training.learner.layout(), dataSet.instances,
+      threads, [&](std::size_t pair, const std::vector<Hyperedge>&) {
         progressLine.update("generation", pair + 1, pairs, "pairs");
       });
 }

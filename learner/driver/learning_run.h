@@ -5,14 +5,11 @@
 #include <string>
 
 #include "learner/data/bimodal_csv_file_wrapper.h"
-#include "learner/data/sentence_image_coupling_sampler.h"
-#include "learner/data/simple_stl_map_storage.h"
 #include "learner/driver/command_line.h"
 #include "learner/driver/progress_line.h"
 #include "learner/driver/query_engine.h"
 #include "learner/driver/run_script.h"
-#include "learner/model/hypernetwork.h"
-#include "learner/model/queries.h"
+#include "learner/driver/training.h"
 
 namespace hn {
 
@@ -54,12 +51,9 @@ class LearningRun {
   const std::optional<std::string> modelFile;
   const unsigned threads;
   ProgressLine progressLine;
-  Hypernetwork learner;
   BimodalCSVFileWrapper dataSet;
-  SentenceImageCouplingSampler sampler;
-  SimpleSTLMapStorage storage;
-  // Observes the store, so it goes before it.
-  const std::unique_ptr<Queries> queries;
+  // Borrows the data set, so it goes after it.
+  Training training;
 };
 
 }  // namespace hn

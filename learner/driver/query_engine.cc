@@ -9,10 +9,16 @@ namespace hn {
 
 std::unique_ptr<Queries> makeQueries(SimpleSTLMapStorage& storage,
                                      const CommandLine& options) {
-  if (options.literal) {
-    return std::make_unique<LiteralQueries>(storage, options.threadCount());
-  }
-  return std::make_unique<IndexedQueries>(storage, options.threadCount());
+  return makeQueryEngine(storage, options.literal, options.threadCount());
+}
+
+std::unique_ptr<Queries> makeQueryEngine(SimpleSTLMapStorage& storage,
+                                         bool literal, unsigned threads) {
+  CommandLine threadsOnly;
+  threadsOnly.threads = threads;
+  const unsigned count = threadsOnly.threadCount();
+  if (literal) return std::make_unique<LiteralQueries>(storage, count);
+  return std::make_unique<IndexedQueries>(storage, count);
 }
 
 }  // namespace hn

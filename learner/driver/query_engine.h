@@ -15,6 +15,10 @@ struct CommandLine;
 // indexes otherwise. The engine borrows the store.
 std::unique_ptr<Queries> makeQueries(SimpleSTLMapStorage& storage,
                                      const CommandLine& options);
+// The same choice from its two settings, for callers without a command line
+// (the Python module): `threads` 0 means one per core.
+std::unique_ptr<Queries> makeQueryEngine(SimpleSTLMapStorage& storage,
+                                         bool literal, unsigned threads);
 
 // How a run makes its engine: `makeQueries`, or a test's own.
 using QueriesMaker = std::function<std::unique_ptr<Queries>(

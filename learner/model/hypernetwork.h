@@ -28,6 +28,16 @@ using ProgressReport =
     std::function<void(std::string_view step, std::size_t done,
                        std::size_t total, std::string_view unit)>;
 
+// What the training loop tells whoever runs it, step by step; each may be
+// empty. `dataRead` comes after the data set has loaded and the store is
+// emptied, `sampled` after the initial sampling, and `epochDone` after each
+// epoch with its accuracy, evaluated only when `verbose` is on.
+struct TrainingEvents {
+  std::function<void()> dataRead;
+  std::function<void()> sampled;
+  std::function<void(std::uint32_t epoch, double accuracy)> epochDone;
+};
+
 // The result of a prediction that no stored hyperedge voted for.
 inline constexpr std::int32_t kNoPrediction = -2;
 
@@ -59,6 +69,10 @@ class Hypernetwork : public Configurable {
   // 1 when result.txt could not be created, written or closed (named on
   // standard error; training still runs to its end), 0 otherwise.
   int run();
+  // The same loop, with the same draws, telling `events` instead of writing
+  // the lines and result.txt; only a missing component is still named on
+  // standard error. Returns -1 then, 0 otherwise.
+  int train(const TrainingEvents& events);
 
   // Inference. Each window of the input that covers the inferred slot asks
   // for the stored hyperedges that match it, which vote with their weights.

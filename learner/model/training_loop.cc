@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -81,6 +82,29 @@ std::string epochStep(std::uint32_t epoch, std::uint32_t last,
 }  // namespace
 
 int Hypernetwork::run() {
+  // Created once the population is sampled, as it always has been: a run
+  // stopped before that leaves the previous log alone.
+  std::optional<TrainingLog> log;
+  TrainingEvents events;
+  events.dataRead = [this] {
+    if (!verbose) return;
+    printParameters();
+    std::cout << "#0 Data Read Complete. " << dataReadCount() << " read.\n"
+              << std::flush;
+  };
+  events.sampled = [&log] { log.emplace(); };
+  events.epochDone = [&log](std::uint32_t epoch, double accuracy) {
+    log->report(epoch == 1
+                    ? "#1 Init Sampling Step: epoch: 1 accuracy: " +
+                          accuracyText(accuracy)
+                    : "#2 Weight Update Step: epoch: " + std::to_string(epoch) +
+                          " accuracy: " + accuracyText(accuracy));
+  };
+  if (const int status = train(events); status != 0) return status;
+  return log->close() ? 0 : 1;
+}
+
+int Hypernetwork::train(const TrainingEvents& events) {
   if (sampler == nullptr || storage == nullptr || dataSet == nullptr) {
     std::cerr << "Not runnable:check it has proper DataSet & Sampler & "
                  "Storage.\n"
@@ -90,33 +114,25 @@ int Hypernetwork::run() {
   readParameters();
   Hyperedge scratch(hyperedgeLength());
   prepareComponents();
-
-  if (verbose) {
-    printParameters();
-    std::cout << "#0 Data Read Complete. " << dataReadCount() << " read.\n"
-              << std::flush;
-  }
+  if (events.dataRead) events.dataRead();
 
   sampleInitialPopulation(scratch);
 
   std::uint32_t epoch = 1;
   progressStep = epochStep(epoch, maxepoch, "accuracy");
-  TrainingLog log;
-  if (verbose) {
-    log.report("#1 Init Sampling Step: epoch: 1 accuracy: " +
-               accuracyText(accuracy()));
-  }
+  if (events.sampled) events.sampled();
+  const auto evaluate = [&] {
+    if (verbose && events.epochDone) events.epochDone(epoch, accuracy());
+  };
+  evaluate();
   while (epoch < maxepoch) {
     ++epoch;
     progressStep = epochStep(epoch, maxepoch, "weight update");
     updateWeights();
     progressStep = epochStep(epoch, maxepoch, "accuracy");
-    if (verbose) {
-      log.report("#2 Weight Update Step: epoch: " + std::to_string(epoch) +
-                 " accuracy: " + accuracyText(accuracy()));
-    }
+    evaluate();
   }
-  return log.close() ? 0 : 1;
+  return 0;
 }
 
 // Settings travel as texts: the components read them in their own way.
