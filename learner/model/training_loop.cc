@@ -90,6 +90,7 @@ int Hypernetwork::run() {
   readParameters();
   Hyperedge scratch(hyperedgeLength());
   prepareComponents();
+  if (fillEmptiedStore) fillEmptiedStore();
 
   if (verbose) {
     printParameters();
