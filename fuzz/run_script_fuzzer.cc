@@ -84,9 +84,10 @@ std::optional<unsigned> numberByModel(const std::string& text,
 }
 
 // The options as the usage text gives them: --help (-h), --seed N (0 to
-// 2^32 - 1), --threads N (1 to 1024), --literal, --quiet, --save-model FILE
-// and --load-model FILE (a name that is not empty; not both); a later
-// option of the same kind wins.
+// 2^32 - 1), --threads N (1 to 1024), --literal, --quiet, --save-model FILE,
+// --load-model FILE and --continue-from FILE (a name that is not empty;
+// --load-model with neither of the others); a later option of the same
+// kind wins.
 void checkCommandLine(const std::vector<std::string>& arguments) {
   std::string error;
   const std::optional<hn::CommandLine> parsed =
@@ -112,15 +113,21 @@ void checkCommandLine(const std::vector<std::string>& arguments) {
           numberByModel(arguments[++i], 1024);
       accepted = threads.has_value() && *threads >= 1;
       if (accepted) model.threads = *threads;
-    } else if ((argument == "--save-model" || argument == "--load-model") &&
+    } else if ((argument == "--save-model" || argument == "--load-model" ||
+                argument == "--continue-from") &&
                hasNext && !arguments[i + 1].empty()) {
-      (argument == "--save-model" ? model.saveModel : model.loadModel) =
-          arguments[++i];
+      std::optional<std::string>& file =
+          argument == "--save-model"   ? model.saveModel
+          : argument == "--load-model" ? model.loadModel
+                                       : model.continueFrom;
+      file = arguments[++i];
     } else {
       accepted = false;
     }
   }
-  if (model.saveModel && model.loadModel) accepted = false;
+  if (model.loadModel && (model.saveModel || model.continueFrom)) {
+    accepted = false;
+  }
 
   HN_FUZZ_CHECK(parsed.has_value() == accepted);
   if (parsed) {
@@ -131,6 +138,7 @@ void checkCommandLine(const std::vector<std::string>& arguments) {
     HN_FUZZ_CHECK(parsed->quiet == model.quiet);
     HN_FUZZ_CHECK(parsed->saveModel == model.saveModel);
     HN_FUZZ_CHECK(parsed->loadModel == model.loadModel);
+    HN_FUZZ_CHECK(parsed->continueFrom == model.continueFrom);
   } else {
     HN_FUZZ_CHECK(!error.empty());
   }
@@ -170,8 +178,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   // The command line: the rest of the input, as up to eight arguments,
   // each an option name or free text.
   static const char* const kOptions[] = {
-      "--seed",       "--help",       "--threads", "--literal",
-      "--save-model", "--load-model", "--quiet",   "-h"};
+      "--seed",       "--help",  "--threads", "--literal",      "--save-model",
+      "--load-model", "--quiet", "-h",        "--continue-from"};
   constexpr int kOptionCount = sizeof kOptions / sizeof kOptions[0];
   std::vector<std::string> arguments;
   while (provider.remaining_bytes() > 0 && arguments.size() < 8) {

@@ -31,8 +31,9 @@ std::optional<std::string> fileAfter(const std::vector<std::string>& arguments,
 }  // namespace
 
 const char* const kUsage =
-    "usage: hn_learner [--seed N] [--save-model FILE | --load-model FILE]\n"
-    "                  [--threads N] [--quiet] [--literal]\n"
+    "usage: hn_learner [--seed N] [--save-model FILE] [--continue-from FILE]\n"
+    "                  [--load-model FILE] [--threads N] [--quiet] "
+    "[--literal]\n"
     "\n"
     "Trains a hypernetwork on the sentence and image files named by\n"
     "configure.txt in the working directory, logs the accuracy of every\n"
@@ -52,6 +53,12 @@ const char* const kUsage =
     "                      image file, text to image only the sentence file:\n"
     "                      name the other as - or leave it out. With both,\n"
     "                      the held-out scores are printed\n"
+    "  --continue-from FILE\n"
+    "                      train on from the population saved in FILE: the\n"
+    "                      initial sampling adds the data's hyperedges to\n"
+    "                      it, then the epochs refine it; its order and\n"
+    "                      order2 must be configure.txt's. It may be the\n"
+    "                      --save-model file, which is then replaced\n"
     "  --threads N         use N threads (1 to 1024; default: one per core)\n"
     "                      for the accuracy passes and the generation; the\n"
     "                      output is the same for every N\n"
@@ -113,6 +120,9 @@ std::optional<CommandLine> parseCommandLine(
     } else if (argument == "--load-model") {
       commandLine.loadModel = fileAfter(arguments, i, error);
       if (!commandLine.loadModel) return std::nullopt;
+    } else if (argument == "--continue-from") {
+      commandLine.continueFrom = fileAfter(arguments, i, error);
+      if (!commandLine.continueFrom) return std::nullopt;
     } else if (argument == "--quiet") {
       commandLine.quiet = true;
     } else {
@@ -122,6 +132,12 @@ std::optional<CommandLine> parseCommandLine(
   }
   if (commandLine.saveModel && commandLine.loadModel) {
     error = "--save-model and --load-model cannot be combined";
+    return std::nullopt;
+  }
+  if (commandLine.continueFrom && commandLine.loadModel) {
+    error =
+        "--continue-from and --load-model cannot be combined: the one "
+        "trains, the other does not";
     return std::nullopt;
   }
   return commandLine;

@@ -20,6 +20,9 @@ struct CommandLine {
   std::optional<std::string> saveModel;
   // A saved population to generate from instead of training.
   std::optional<std::string> loadModel;
+  // A saved population that training goes on from: the initial sampling
+  // adds to it instead of to an empty store.
+  std::optional<std::string> continueFrom;
   // No progress line on the terminal.
   bool quiet = false;
 

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "common/atomic_file.h"
+#include "common/number_text.h"
 #include "common/output_target.h"
+#include "common/same_file.h"
 #include "learner/driver/exit_status.h"
 #include "learner/driver/generation_output.h"
 #include "learner/driver/run_files.h"
@@ -31,6 +33,7 @@ LearningRun::LearningRun(const RunScriptEntries& entries,
                          const QueriesMaker& makeEngine)
     : entries(entries),
       modelFile(options.saveModel),
+      continuedFile(options.continueFrom),
       threads(options.threadCount()),
       progressLine(std::cerr, ProgressLine::wanted(options.quiet)),
       training(settingsOf(entries, options), dataSet,
@@ -42,10 +45,14 @@ LearningRun::LearningRun(const RunScriptEntries& entries,
                                      std::size_t total, std::string_view unit) {
     progressLine.update(step, done, total, unit);
   };
+  if (continuedFile) {
+    training.learner.fillEmptiedStore = [this] { continueFromReadModel(); };
+  }
 }
 
 int LearningRun::execute() {
   if (const int status = refuseBeforeTraining(); status != 0) return status;
+  if (const int status = readModelToContinue(); status != 0) return status;
   const std::string& outputName = entries[outputEntry(entries)];
 
   int status = 0;
@@ -96,9 +103,7 @@ int LearningRun::refuseBeforeTraining() const {
       trainingLogFile(),
   };
   if (modelFile) written.push_back(modelFileNamed(*modelFile, "--save-model"));
-  std::vector<RunFile> read = dataFiles(entries);
-  read.insert(read.begin(), runScriptFile());
-  std::optional<std::string> refusal = sameFileClash(written, read);
+  std::optional<std::string> refusal = sameFileClash(written, filesRead());
   if (!refusal) refusal = nonRegularOutput(written);
   if (refusal) {
     std::cerr << "hn_learner: " << *refusal
@@ -129,6 +134,46 @@ int LearningRun::refuseBeforeTraining() const {
     return kFailureStatus;
   }
   return 0;
+}
+
+std::vector<RunFile> LearningRun::filesRead() const {
+  std::vector<RunFile> read = dataFiles(entries);
+  read.insert(read.begin(), runScriptFile());
+  if (continuedFile && !(modelFile && sameFile(*continuedFile, *modelFile))) {
+    read.push_back(modelFileNamed(*continuedFile, "--continue-from"));
+  }
+  return read;
+}
+
+int LearningRun::readModelToContinue() {
+  if (!continuedFile) return 0;
+  std::string error;
+  continued = readModelFile(*continuedFile, error);
+  if (!continued) {
+    std::cerr << error << "; nothing was trained\n" << std::flush;
+    return kFailureStatus;
+  }
+  const std::int32_t order = textToInt(entries[kOrderEntry]);
+  const std::int32_t order2 = textToInt(entries[kOrder2Entry]);
+  const ModelShape shape = continued->shape;
+  if (shape.order == order && shape.order2 == order2) return 0;
+  std::cerr << "hn_learner: configure.txt gives order " << order
+            << " and order2 " << order2 << ", the model file \""
+            << *continuedFile << "\" of --continue-from order " << shape.order
+            << " and order2 " << shape.order2
+            << "; training can only continue with the model's; nothing was "
+               "trained\n"
+            << std::flush;
+  return kRefusedStatus;
+}
+
+void LearningRun::continueFromReadModel() {
+  loadCheckedModel(*continued, training.storage,
+                   [this](std::size_t done, std::size_t total) {
+                     progressLine.update("loading the model", done, total,
+                                         "hyperedges");
+                   });
+  continued.reset();
 }
 
 bool LearningRun::saveTrainedModel() {

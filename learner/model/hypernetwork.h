@@ -122,6 +122,10 @@ class Hypernetwork : public Configurable {
   Queries* queries = nullptr;
   // Called during `run` for someone watching; empty by default.
   ProgressReport progress;
+  // Called during `run` once the store has been emptied, before the initial
+  // sampling: the population that training continues from goes in here.
+  // Empty by default: training starts from nothing.
+  std::function<void()> fillEmptiedStore;
 
  private:
   // `queries`, or when none is set the definitions on the learner's store,

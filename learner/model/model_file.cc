@@ -245,6 +245,24 @@ std::string readModelBytes(std::istream& in, bool& overlong) {
   return bytes;
 }
 
+// The shape of a model whose bytes are sound throughout; otherwise nothing,
+// with what is wrong in `problem`.
+std::optional<ModelShape> checkedShape(std::string_view bytes,
+                                       std::string& problem) {
+  problem = headerProblem(bytes);
+  if (!problem.empty()) return std::nullopt;
+  const ModelShape shape{readI32(bytes, kOrderOffset),
+                         readI32(bytes, kOrder2Offset)};
+  const std::uint64_t count = readU64(bytes, kCountOffset);
+  problem = bodyProblem(bytes, shape, count);
+  if (!problem.empty()) return std::nullopt;
+  if (!inStrictVertexOrder(bytes, shape, count)) {
+    problem = "is corrupt: its hyperedges are not in vertex order";
+    return std::nullopt;
+  }
+  return shape;
+}
+
 }  // namespace
 
 void writeModel(std::ostream& out, const Storage& storage, ModelShape shape) {
@@ -298,30 +316,22 @@ std::optional<ModelShape> readModel(std::string_view bytes,
                                     Population& population,
                                     std::string& problem,
                                     const LoadProgress& progress) {
-  problem = headerProblem(bytes);
-  if (!problem.empty()) return std::nullopt;
-  const ModelShape shape{readI32(bytes, kOrderOffset),
-                         readI32(bytes, kOrder2Offset)};
-  const std::uint64_t count = readU64(bytes, kCountOffset);
-  problem = bodyProblem(bytes, shape, count);
-  if (!problem.empty()) return std::nullopt;
-  if (!inStrictVertexOrder(bytes, shape, count)) {
-    problem = "is corrupt: its hyperedges are not in vertex order";
-    return std::nullopt;
+  const std::optional<ModelShape> shape = checkedShape(bytes, problem);
+  if (shape) {
+    fillPopulation(bytes, *shape, readU64(bytes, kCountOffset), population,
+                   progress);
   }
-  fillPopulation(bytes, shape, count, population, progress);
   return shape;
 }
 
-std::optional<ModelShape> loadModel(const std::filesystem::path& path,
-                                    Population& population, std::string& error,
-                                    const LoadProgress& progress) {
+std::optional<CheckedModel> readModelFile(const std::filesystem::path& path,
+                                          std::string& error) {
   std::error_code ignored;
   std::ifstream in(path, std::ios::binary);
   const bool readable = in && !std::filesystem::is_directory(path, ignored);
-  std::string content;
+  CheckedModel model;
   bool overlong = false;
-  if (readable) content = readModelBytes(in, overlong);
+  if (readable) model.bytes = readModelBytes(in, overlong);
   if (!readable || in.bad()) {
     error = "hn_learner: cannot read the model file \"" + path.string() + "\"";
     return std::nullopt;
@@ -333,15 +343,32 @@ std::optional<ModelShape> loadModel(const std::filesystem::path& path,
     const std::uintmax_t size = std::filesystem::file_size(path, ignored);
     problem = "is corrupt: " +
               (ignored ? std::string("more bytes")
-                       : std::to_string(size - content.size()) + " bytes") +
+                       : std::to_string(size - model.bytes.size()) + " bytes") +
               " follow the end of the model";
   } else {
-    shape = readModel(content, population, problem, progress);
+    shape = checkedShape(model.bytes, problem);
   }
   if (!shape) {
     error = "hn_learner: the model file \"" + path.string() + "\" " + problem;
+    return std::nullopt;
   }
-  return shape;
+  model.shape = *shape;
+  return model;
+}
+
+void loadCheckedModel(const CheckedModel& model, Population& population,
+                      const LoadProgress& progress) {
+  fillPopulation(model.bytes, model.shape, readU64(model.bytes, kCountOffset),
+                 population, progress);
+}
+
+std::optional<ModelShape> loadModel(const std::filesystem::path& path,
+                                    Population& population, std::string& error,
+                                    const LoadProgress& progress) {
+  const std::optional<CheckedModel> model = readModelFile(path, error);
+  if (!model) return std::nullopt;
+  loadCheckedModel(*model, population, progress);
+  return model->shape;
 }
 
 }  // namespace hn

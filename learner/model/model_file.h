@@ -56,7 +56,25 @@ std::optional<ModelShape> readModel(std::string_view bytes,
                                     std::string& problem,
                                     const LoadProgress& progress = {});
 
-// `readModel` of the file at `path`; `error` is a full sentence naming it.
+// A model file read whole and found sound, not yet in any store: a run
+// that continues from it can refuse before anything is written, and load it
+// later.
+struct CheckedModel {
+  std::string bytes;
+  ModelShape shape;
+};
+
+// Reads and checks the file at `path` as `readModel` checks its bytes; on
+// failure returns nothing, with a full sentence naming the file in `error`.
+std::optional<CheckedModel> readModelFile(const std::filesystem::path& path,
+                                          std::string& error);
+
+// Replaces the population of a store by the hyperedges of a checked model.
+void loadCheckedModel(const CheckedModel& model, Population& population,
+                      const LoadProgress& progress = {});
+
+// `readModelFile`, then `loadCheckedModel`; the store is left alone when
+// the file is not sound.
 std::optional<ModelShape> loadModel(const std::filesystem::path& path,
                                     Population& population, std::string& error,
                                     const LoadProgress& progress = {});

@@ -114,6 +114,7 @@ int Hypernetwork::train(const TrainingEvents& events) {
   readParameters();
   Hyperedge scratch(hyperedgeLength());
   prepareComponents();
+  if (fillEmptiedStore) fillEmptiedStore();
   if (events.dataRead) events.dataRead();
 
   sampleInitialPopulation(scratch);

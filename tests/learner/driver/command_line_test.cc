@@ -47,11 +47,19 @@ TEST(CommandLine, ModelOptionsTakeAFileName) {
   ASSERT_TRUE(load) << error;
   EXPECT_EQ("-x", load->loadModel);
   EXPECT_FALSE(load->quiet);
+  // Continuing may save over the file it continues from.
+  const auto continued = hn::parseCommandLine(
+      {"--continue-from", "m.model", "--save-model", "m.model"}, error);
+  ASSERT_TRUE(continued) << error;
+  EXPECT_EQ("m.model", continued->continueFrom);
+  EXPECT_EQ("m.model", continued->saveModel);
 
   for (const std::vector<std::string>& wrong :
        {std::vector<std::string>{"--save-model"},
         {"--load-model", ""},
-        {"--save-model", "a", "--load-model", "b"}}) {
+        {"--save-model", "a", "--load-model", "b"},
+        {"--continue-from"},
+        {"--continue-from", "a", "--load-model", "b"}}) {
     EXPECT_FALSE(hn::parseCommandLine(wrong, error)) << wrong.front();
     EXPECT_FALSE(error.empty());
   }
