@@ -156,6 +156,24 @@ py::list textsOf(std::vector<std::vector<Hyperedge>>& fragments) {
   return texts;
 }
 
+// Fills `to` with every hyperedge of `from` (of `layout`) and its weight, in
+// vertex order, which a store loads fastest.
+void copyPopulation(const Population& from, Layout layout, Population& to) {
+  std::vector<HyperedgeView> hyperedges;
+  hyperedges.reserve(from.size());
+  from.forEachInVertexOrder([&](HyperedgeId, HyperedgeView hyperedge) {
+    hyperedges.push_back(hyperedge);
+  });
+  const std::uint32_t length = layout.sentenceSlots + layout.imageSlots;
+  std::size_t next = 0;
+  to.load(length, hyperedges.size(), [&](std::span<std::int32_t> vertices) {
+    const HyperedgeView& hyperedge = hyperedges[next++];
+    std::copy(hyperedge.vertices.begin(), hyperedge.vertices.end(),
+              vertices.begin());
+    return hyperedge.weight;
+  });
+}
+
 [[noreturn]] void raiseOSError(const std::string& message) {
   PyErr_SetString(PyExc_OSError, message.c_str());
   throw py::error_already_set();
@@ -183,11 +201,7 @@ Learner::Learner(const LearnerSettings& settings) : settings(settings) {}
 Learner::~Learner() = default;
 
 std::unique_ptr<Learner> Learner::load(const std::filesystem::path& path,
-                                       std::optional<unsigned> threads,
-                                       bool literal) {
-  LearnerSettings settings;
-  settings.threads = threads;
-  settings.literal = literal;
+                                       LearnerSettings settings) {
   std::shared_ptr<TrainedPopulation> population;
   std::optional<ModelShape> shape;
   std::string error;
@@ -216,6 +230,8 @@ std::unique_ptr<Learner> Learner::load(const std::filesystem::path& path,
 std::vector<double> Learner::fit(py::handle sentences, py::handle images,
                                  py::object progress) {
   InstanceList rows = pairRows(sentences, images);
+  const std::shared_ptr<const TrainedPopulation> previous =
+      settings.warmStart ? trainedOrNull() : nullptr;
   std::shared_ptr<TrainedPopulation> fitted;
   std::vector<double> accuracies;
   LongCall call(std::move(progress));
@@ -231,12 +247,21 @@ std::vector<double> Learner::fit(py::handle sentences, py::handle images,
                                std::size_t total, std::string_view) {
       call.report(step, done, total);
     };
+    if (previous) {
+      // Where hn_learner --continue-from loads its model: the store has
+      // been emptied, the initial sampling is still to come.
+      learner.fillEmptiedStore = [&] {
+        copyPopulation(previous->storage(), previous->layout(),
+                       fitted->training->storage);
+      };
+    }
     TrainingEvents events;
     events.epochDone = [&accuracies](std::uint32_t, double accuracy) {
       accuracies.push_back(accuracy);
     };
     learner.train(events);
     learner.progress = nullptr;
+    learner.fillEmptiedStore = nullptr;
     data.instances.clear();
   });
   replace(std::move(fitted));
@@ -422,7 +447,8 @@ std::string Learner::repr() const {
          ", per_line=" + std::to_string(settings.perLine) +
          ", seed=" + optional(settings.seed) +
          ", threads=" + optional(settings.threads) +
-         ", literal=" + (settings.literal ? "True" : "False") + ")";
+         ", literal=" + (settings.literal ? "True" : "False") +
+         ", warm_start=" + (settings.warmStart ? "True" : "False") + ")";
 }
 
 std::shared_ptr<const TrainedPopulation> Learner::trained() const {

@@ -28,6 +28,9 @@ struct LearnerSettings {
   // Unset: one per core.
   std::optional<unsigned> threads;
   bool literal = false;
+  // Whether a fit goes on from the population the learner holds (trained or
+  // loaded), as hn_learner --continue-from does, instead of starting anew.
+  bool warmStart = false;
 };
 
 // hn.Learner: trains and generates through the same code as hn_learner, so
@@ -46,11 +49,11 @@ class Learner {
   explicit Learner(const LearnerSettings& settings);
   ~Learner();
 
-  // A learner holding the population of a model file; `order` and `order2`
-  // come from the model. Raises OSError when the file cannot be used.
+  // A learner holding the population of a model file, with `settings` for
+  // later fits but for `order` and `order2`, which come from the model.
+  // Raises OSError when the file cannot be used.
   static std::unique_ptr<Learner> load(const std::filesystem::path& path,
-                                       std::optional<unsigned> threads,
-                                       bool literal);
+                                       LearnerSettings settings);
 
   std::vector<double> fit(pybind11::handle sentences, pybind11::handle images,
                           pybind11::object progress);

@@ -79,7 +79,8 @@ constexpr std::int64_t kMostSeed = std::numeric_limits<std::uint32_t>::max();
 hn::LearnerSettings settingsOf(py::handle order, py::handle order2,
                                py::handle epochs, py::handle weightUpdate,
                                py::handle perLine, py::handle seed,
-                               py::handle threads, bool literal) {
+                               py::handle threads, bool literal,
+                               bool warmStart) {
   hn::LearnerSettings settings;
   settings.order = count(order, "order", hn::kMaxOrder);
   settings.order2 = count(order2, "order2", hn::kMaxOrder2);
@@ -89,6 +90,7 @@ hn::LearnerSettings settingsOf(py::handle order, py::handle order2,
   settings.seed = optionalNumber(seed, "seed", 0, kMostSeed);
   settings.threads = optionalNumber(threads, "threads", 1, kMostThreads);
   settings.literal = literal;
+  settings.warmStart = warmStart;
   return settings;
 }
 
@@ -96,7 +98,7 @@ constexpr const char* kLearnerDoc =
     R"(A hypernetwork learner of sentence-image pairs, as hn_learner trains it.
 
 Learner(order=3, order2=6, epochs=3, weight_update=0.5, per_line=30,
-        seed=None, threads=None, literal=False)
+        seed=None, threads=None, literal=False, warm_start=False)
 
 order: words of a sentence per hyperedge; order2: image values per
 hyperedge; epochs: the run script's maxepoch, whose first epoch is the
@@ -106,7 +108,10 @@ random generator, applied at the start of every fit (None: the clock, so
 every fit samples differently). threads: threads for the accuracy passes
 and generation (None: one per core); the results do not depend on it.
 literal: answer every query by a full scan of the population, slowly, with
-the same results.
+the same results. warm_start: every fit goes on from the population the
+learner holds (trained by an earlier fit, or loaded), as hn_learner
+--continue-from does: the initial sampling adds the new pairs' hyperedges
+to it, then the epochs refine it over the new pairs.
 
 The same data, settings and seed give the same accuracies, population,
 generated output and model file as hn_learner --seed on CSV files holding
@@ -118,11 +123,22 @@ left as it was before the call) and take an optional progress callable,
 called now and then with (step, done, total). Fits hold one lock for the
 whole module: the learner draws from the C library's one random sequence.)";
 
+constexpr const char* kLoadDoc =
+    R"(Learner.load(path, *, epochs=3, weight_update=0.5, per_line=30,
+             seed=None, threads=None, literal=False, warm_start=False)
+    -> Learner
+
+A learner holding the population of a model file that hn_learner
+--save-model or Learner.save wrote; order and order2 come from the model,
+the other settings are those of later fits (with warm_start, fits go on
+from the loaded population). OSError when the file is missing, damaged or
+no model.)";
+
 constexpr const char* kFitDoc =
     R"(fit(sentences, images, *, progress=None) -> list of float
 
 Samples a population from the pairs and refines its weights, as hn_learner
-does, replacing what the learner held. sentences: a sequence of integer
+does, replacing what the learner held (with warm_start, adding to it). sentences: a sequence of integer
 sequences (or a 2-D integer array), one per pair; images: a 2-D integer
 array (or more dimensions, each row flattened) or a sequence of integer
 sequences, one row per pair. Returns the accuracy of each epoch, the
@@ -188,15 +204,16 @@ PYBIND11_MODULE(hn, module) {
   py::class_<hn::Learner>(module, "Learner", kLearnerDoc)
       .def(py::init([](py::handle order, py::handle order2, py::handle epochs,
                        py::handle weightUpdate, py::handle perLine,
-                       py::handle seed, py::handle threads, bool literal) {
+                       py::handle seed, py::handle threads, bool literal,
+                       bool warmStart) {
              return std::make_unique<hn::Learner>(
                  settingsOf(order, order2, epochs, weightUpdate, perLine, seed,
-                            threads, literal));
+                            threads, literal, warmStart));
            }),
            py::arg("order") = 3, py::arg("order2") = 6, py::arg("epochs") = 3,
            py::arg("weight_update") = 0.5, py::arg("per_line") = 30,
            py::arg("seed") = py::none(), py::arg("threads") = py::none(),
-           py::arg("literal") = false)
+           py::arg("literal") = false, py::arg("warm_start") = false)
       .def("fit", &hn::Learner::fit, py::arg("sentences"), py::arg("images"),
            py::kw_only(), py::arg("progress") = py::none(), kFitDoc)
       .def("generate_images", &hn::Learner::generateImages,
@@ -213,19 +230,21 @@ PYBIND11_MODULE(hn, module) {
            "OSError when it cannot be written.")
       .def_static(
           "load",
-          [](const std::filesystem::path& path, py::handle threads,
-             bool literal) {
+          [](const std::filesystem::path& path, py::handle epochs,
+             py::handle weightUpdate, py::handle perLine, py::handle seed,
+             py::handle threads, bool literal, bool warmStart) {
+            // order and order2 come from the model.
+            const py::int_ fromTheModel(0);
             return hn::Learner::load(
-                path, optionalNumber(threads, "threads", 1, kMostThreads),
-                literal);
+                path, settingsOf(fromTheModel, fromTheModel, epochs,
+                                 weightUpdate, perLine, seed, threads, literal,
+                                 warmStart));
           },
-          py::arg("path"), py::kw_only(), py::arg("threads") = py::none(),
-          py::arg("literal") = false,
-          "Learner.load(path, *, threads=None, literal=False) -> Learner\n\n"
-          "A learner holding the population of a model file that hn_learner "
-          "--save-model or Learner.save wrote; order and order2 come from "
-          "the model. OSError when the file is missing, damaged or no "
-          "model.")
+          py::arg("path"), py::kw_only(), py::arg("epochs") = 3,
+          py::arg("weight_update") = 0.5, py::arg("per_line") = 30,
+          py::arg("seed") = py::none(), py::arg("threads") = py::none(),
+          py::arg("literal") = false, py::arg("warm_start") = false,
+          kLoadDoc)
       .def("__len__", &hn::Learner::size, "The number of stored hyperedges.")
       .def_property_readonly(
           "population", &hn::Learner::population,
@@ -250,7 +269,10 @@ PYBIND11_MODULE(hn, module) {
       .def_property_readonly(
           "threads", [](const hn::Learner& l) { return l.settings.threads; })
       .def_property_readonly(
-          "literal", [](const hn::Learner& l) { return l.settings.literal; });
+          "literal", [](const hn::Learner& l) { return l.settings.literal; })
+      .def_property_readonly(
+          "warm_start",
+          [](const hn::Learner& l) { return l.settings.warmStart; });
 
   module.def("assemble", &hn::assemble, py::arg("fragments"),
              py::arg("dictionary"), py::kw_only(),
