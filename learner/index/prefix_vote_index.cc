@@ -51,10 +51,21 @@ void PrefixVoteIndex::inserted(HyperedgeId id) {
 void PrefixVoteIndex::add(HyperedgeId id, const HyperedgeView& hyperedge) {
   recordWeight(hyperedge.weight, 0.0);
   Group& group = groupOf(hyperedge.vertices);
+  const std::uint32_t imageSlots = length_ - prefixLength_;
+  const auto member = static_cast<std::uint32_t>(group.members.size());
   group.members.push_back(id);
+  group.nextHolder.resize(group.nextHolder.size() + imageSlots, kNoVote);
   for (std::uint32_t slot = prefixLength_; slot < length_; ++slot) {
     Vote& vote = voteFor(group, hyperedge.vertices[slot]);
-    vote.sum += hyperedge.weight;
+    addToVote(vote, hyperedge.weight, 0.0);
+    ++vote.terms;
+    // Linked once, at the first slot holding the vertex.
+    if (vote.firstHolder == kNoVote ||
+        vote.firstHolder / imageSlots != member) {
+      const std::uint32_t link = member * imageSlots + (slot - prefixLength_);
+      group.nextHolder[link] = vote.firstHolder;
+      vote.firstHolder = link;
+    }
     if (vote.bestStale) continue;
     if (vote.best == kNoHyperedge || ranksBefore(hyperedge, vote.best)) {
       vote.best = id;
@@ -75,7 +86,7 @@ void PrefixVoteIndex::reweighted(HyperedgeId id, double previous) {
   const bool fell = weighsMore(previous, weight);
   for (std::uint32_t slot = prefixLength_; slot < length_; ++slot) {
     Vote& vote = voteFor(group, vertices[slot]);
-    vote.sum += weight - previous;
+    addToVote(vote, weight, previous);
     if (vote.bestStale) continue;
     if (fell && vote.best == id) {
       // Another hyperedge holding the vertex may rank before it now.
@@ -214,6 +225,7 @@ void PrefixVoteIndex::clear() {
   absoluteWeightSum = 0.0;
   peakAbsoluteWeightSum = 0.0;
   everInexact = false;
+  everNonFinite = false;
 }
 
 PrefixVoteIndex::Group& PrefixVoteIndex::groupOf(
@@ -242,15 +254,79 @@ PrefixVoteIndex::Vote& PrefixVoteIndex::voteFor(Group& group,
     std::uint32_t& first =
         group.firstVoteAt.try_emplace(imageVertexPosition(vertex), kNoVote)
             .first->second;
-    group.votes.push_back({vertex, id, 0.0, 0, kNoHyperedge, false, first});
+    group.votes.push_back({vertex, id, 0.0, 0, kNoHyperedge, false, 0, first, 0,
+                           kNoVote, 0.0, 0.0});
     first = entry->second;
   }
   return group.votes[entry->second];
 }
 
+void PrefixVoteIndex::addToVote(Vote& vote, double weight, double previous) {
+  const double difference = weight - previous;
+  const double sum = vote.sum + difference;
+  const double error = addUp(std::fabs(sumError(weight, -previous, difference)),
+                             std::fabs(sumError(vote.sum, difference, sum)));
+  vote.sum = sum;
+  vote.error = addUp(vote.error, error);
+  vote.magnitude = addUp(vote.magnitude, std::fabs(weight));
+  if (previous != 0.0) {
+    const double magnitude = vote.magnitude - std::fabs(previous);
+    vote.magnitude = magnitude <= 0.0 ? 0.0 : nextUp(magnitude);
+  }
+  const int bits = std::isfinite(weight) ? fractionBitsOf(weight) : 255;
+  vote.fractionBits = static_cast<std::uint8_t>(
+      std::max<int>(vote.fractionBits, std::min(bits, 255)));
+}
+
+double PrefixVoteIndex::orderedSum(std::span<const std::int32_t> sentence,
+                                   std::int32_t vertex) const {
+  struct Term {
+    HyperedgeId hyperedge;
+    std::uint32_t occurrences;
+  };
+  const std::uint32_t imageSlots = length_ - prefixLength_;
+  std::vector<std::uint32_t> matching;
+  std::vector<Term> terms;
+  double sum = 0.0;
+  bool first = true;
+  for (std::size_t window = 0; window + prefixLength_ <= sentence.size();
+       ++window) {
+    matching.clear();
+    matchingGroups(sentence.subspan(window, prefixLength_), matching);
+    terms.clear();
+    for (const std::uint32_t number : matching) {
+      const Group& group = groups[number];
+      const auto found = group.voteOf.find(vertex);
+      if (found == group.voteOf.end()) continue;
+      for (std::uint32_t link = group.votes[found->second].firstHolder;
+           link != kNoVote; link = group.nextHolder[link]) {
+        const HyperedgeId member = group.members[link / imageSlots];
+        const std::span<const std::int32_t> vertices =
+            population.vertices(member);
+        const auto occurrences = static_cast<std::uint32_t>(std::count(
+            vertices.begin() + prefixLength_, vertices.end(), vertex));
+        terms.push_back({member, occurrences});
+      }
+    }
+    // The window's matches vote by rank.
+    std::sort(terms.begin(), terms.end(), [this](const Term& x, const Term& y) {
+      return ranksBefore(x.hyperedge, y.hyperedge);
+    });
+    for (const Term& term : terms) {
+      const double weight = population.weight(term.hyperedge);
+      for (std::uint32_t i = 0; i < term.occurrences; ++i) {
+        sum = first ? weight : sum + weight;
+        first = false;
+      }
+    }
+  }
+  return sum;
+}
+
 void PrefixVoteIndex::recordWeight(double weight, double previous) {
   if (!std::isfinite(weight)) {
     everInexact = true;
+    everNonFinite = true;
     return;
   }
   fractionBits = std::max(fractionBits, fractionBitsOf(weight));
