@@ -281,7 +281,7 @@ const TextGenerator& IndexedQueries::currentText(Layout layout) const {
   const std::lock_guard lock(building);
   if (!textCurrent.load(std::memory_order_relaxed) || textLayout != layout) {
     text = std::make_unique<TextGenerator>(population, layout.sentenceSlots,
-                                           layout.imageSlots);
+                                           layout.imageSlots, true, &counts);
     textLayout = layout;
     textCurrent.store(true, std::memory_order_release);
   }
