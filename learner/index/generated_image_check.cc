@@ -30,13 +30,11 @@ std::int32_t GeneratedImageCheck::generatedAt(std::int32_t position) {
                                         return t.vertex == vote.vertex;
                                       });
       if (bounded) {
-        if (known == tallies.end()) {
+        const auto k = static_cast<std::size_t>(known - tallies.begin());
+        if (k == tallies.size()) {
           tallies.push_back({vote.vertex, group.firstWindow, 0.0});
           bounds.emplace_back();
         }
-        const std::size_t k = static_cast<std::size_t>(
-            (known == tallies.end() ? tallies.end() - 1 : known) -
-            tallies.begin());
         bounds[k].add(
             tallies[k].sum, times, vote.sum,
             {vote.error, vote.magnitude, vote.terms, vote.fractionBits});
