@@ -8,11 +8,18 @@
 namespace hn {
 
 int fractionBitsOf(double weight) {
-  if (weight == 0.0) return 0;
-  int exponent = 0;
-  const double mantissa = std::frexp(std::fabs(weight), &exponent);
-  const auto digits = static_cast<std::uint64_t>(std::ldexp(mantissa, 53));
-  const int lowest = exponent - 53 + std::countr_zero(digits);
+  const auto bits = std::bit_cast<std::uint64_t>(weight);
+  const auto exponent = static_cast<int>((bits >> 52) & 0x7FF);
+  std::uint64_t digits = bits & ((std::uint64_t{1} << 52) - 1);
+  if (exponent == 0 && digits == 0) return 0;  // ±0
+  // The value is digits · 2^(exponent - 1075), with the hidden bit for
+  // normal numbers; subnormals scale as the smallest exponent does.
+  int scale = -1074;
+  if (exponent != 0) {
+    digits |= std::uint64_t{1} << 52;
+    scale = exponent - 1075;
+  }
+  const int lowest = scale + std::countr_zero(digits);
   return lowest < 0 ? -lowest : 0;
 }
 

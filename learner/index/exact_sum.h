@@ -89,50 +89,49 @@ inline double exactLimit(int fractionBits) {
 // when the bound is meaningless (terms near 2^53).
 double orderedSumBound(std::uint64_t terms, double magnitude);
 
-// A sum kept in some order, with what is needed to bound how far the same
-// terms added in another order can end from it: an upper bound on its own
-// distance from the exact sum, an upper bound on the terms' absolute sum,
-// their count and the most binary digits after the point of any of them.
+// A sum of sums kept in some order, each with what is needed to bound how
+// far the same terms added one after another in any order can end from
+// it: the sums' own distances from their exact sums (`error`), the terms'
+// absolute sum (`magnitude`), their count and the most binary digits
+// after the point of any of them. Kept in plain arithmetic, for speed: the
+// radius allows for the rounding of its own bookkeeping.
 struct SumBound {
   double error = 0.0;
   double magnitude = 0.0;
   std::uint64_t terms = 0;
   int fractionBits = 0;
 
-  // An upper bound on |value - s| for the sum s of the same terms added
-  // one after another in any order, `value` being the sum this describes.
-  // 0 when neither this sum nor that one can have rounded.
-  double radius() const {
-    const double ordered = magnitude <= exactLimit(fractionBits)
-                               ? 0.0
-                               : orderedSumBound(terms, magnitude);
-    return addUp(error, ordered);
+  // Adds `times` (a whole number >= 1) times a sum `sum` that is within
+  // `partError` of the exact sum of `partTerms` terms of absolute sum at
+  // most `partMagnitude` to `value`, which this describes.
+  void add(double& value, double times, double sum, double partError,
+           double partMagnitude, std::uint32_t partTerms, int partBits) {
+    value += times * sum;
+    error += times * partError;
+    magnitude += times * partMagnitude;
+    terms += static_cast<std::uint64_t>(times) * partTerms;
+    if (partBits > fractionBits) fractionBits = partBits;
   }
 
-  // Adds `times` (a whole number >= 1) times a sum `sum` described by
-  // `part` to `value`, described by this.
-  void add(double& value, double times, double sum, const SumBound& part) {
-    double product = sum;
-    double scaledMagnitude = part.magnitude;
-    double scaledError = part.error;
-    if (times != 1.0) {
-      product = times * sum;
-      scaledMagnitude = nextUp(times * part.magnitude);
-      scaledError = part.error == 0.0 ? 0.0 : nextUp(times * part.error);
-      // A product of multiples of 2^-k within the exact range is exact.
-      if (part.error != 0.0 ||
-          scaledMagnitude > exactLimit(part.fractionBits)) {
-        scaledError = addUp(scaledError, roundingBound(product));
-      }
+  // An upper bound on |value - s| for the sum s of the same terms added
+  // one after another in any order, `value` being the sum this describes:
+  // its parts' errors, the rounding of their products and of their sum
+  // (at most γ(k - 1) for k <= terms parts), and s's own distance from
+  // the exact sum (γ(terms - 1)) come to at most
+  // E + (M + E)·(2n + 1)·u for n·u small, plus a margin for the rounding
+  // of E and M themselves. 0 when no sum can have rounded: exact parts of
+  // multiples of 2^-k within the exact range.
+  double radius() const {
+    if (error == 0.0 &&
+        magnitude * (1.0 + 0x1p-16) <= exactLimit(fractionBits)) {
+      return 0.0;
     }
-    const double total = value + product;
-    const double rounding = sumError(value, product, total);
-    value = total;
-    error =
-        addUp(addUp(error, scaledError), rounding < 0 ? -rounding : rounding);
-    magnitude = addUp(magnitude, scaledMagnitude);
-    terms += static_cast<std::uint64_t>(times) * part.terms;
-    if (part.fractionBits > fractionBits) fractionBits = part.fractionBits;
+    const auto n = static_cast<double>(terms);
+    if (!(n <= 0x1p33)) return std::numeric_limits<double>::infinity();
+    const double radius =
+        (error + (magnitude + error) * ((2.0 * n + 1.0) * 0x1p-53)) *
+        (1.0 + 0x1p-16);
+    return radius == radius ? radius : std::numeric_limits<double>::infinity();
   }
 };
 

@@ -35,9 +35,8 @@ std::int32_t GeneratedImageCheck::generatedAt(std::int32_t position) {
           tallies.push_back({vote.vertex, group.firstWindow, 0.0});
           bounds.emplace_back();
         }
-        bounds[k].add(
-            tallies[k].sum, times, vote.sum,
-            {vote.error, vote.magnitude, vote.terms, vote.fractionBits});
+        bounds[k].add(tallies[k].sum, times, vote.sum, vote.error,
+                      vote.magnitude, vote.terms, vote.fractionBits);
       } else if (known != tallies.end()) {
         known->sum += times * vote.sum;
       } else {

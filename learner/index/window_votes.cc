@@ -113,9 +113,8 @@ void WindowVotes::addGroupBounded(const PrefixVoteIndex::SentenceGroup& group) {
       tables.candidates.push_back(
           {vote.vertex, id, imageVertexPosition(vote.vertex)});
     }
-    tables.bound[id].add(
-        tables.sum[id], times, vote.sum,
-        {vote.error, vote.magnitude, vote.terms, vote.fractionBits});
+    tables.bound[id].add(tables.sum[id], times, vote.sum, vote.error,
+                         vote.magnitude, vote.terms, vote.fractionBits);
   }
 }
 
