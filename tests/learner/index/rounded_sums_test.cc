@@ -240,10 +240,9 @@ TEST(RoundedSums, NearTiesOfCandidatesAreDecidedInVotingOrder) {
 // voting adds them up by rank: value 1 gets 0.1, 0.2 and 0.3 from one
 // window, 0.6000000000000001 in the first order and 0.6 in the second,
 // and so ties with value 2's 0.6, which ranks first. Then the tables'
-// running sums drift as one member's weight falls from 1 by 0.1 ten times
-// (to 1.4e-16) beside a member of weight 5: the drift exceeds what the
-// order alone could explain, and value 1 ties with value 3's 5 voted
-// before it.
+// running sums drift as one member's weight falls from 2 by 0.1 ten times
+// beside a member of weight 3: the drift exceeds what the order alone
+// could explain, and value 1 ties with value 3 voted before it.
 TEST(RoundedSums, TheTablesOwnOrderAndDriftAreAllowedFor) {
   const Layout layout{1, 2};
   Engines e;
@@ -261,13 +260,18 @@ TEST(RoundedSums, TheTablesOwnOrderAndDriftAreAllowedFor) {
   Engines drift;
   const std::int32_t three = encodeImageVertex(0, 3);
   const Hyperedge falling = edge({2, one, encodeImageVertex(1, 0)});
-  drift.store.setWeight(falling, 1.0);
-  drift.store.setWeight(edge({2, one, encodeImageVertex(2, 0)}), 5.0);
-  drift.store.setWeight(edge({9, three, encodeImageVertex(3, 0)}), 5.0);
+  drift.store.setWeight(falling, 2.0);
+  drift.store.setWeight(edge({2, one, encodeImageVertex(2, 0)}), 3.0);
+  // Voting adds 3 and the fallen weight: 3.999999999999999 exactly.
+  double fallen = 2.0;
+  for (int step = 0; step < 10; ++step) fallen += -0.1;
+  drift.store.setWeight(edge({9, three, encodeImageVertex(3, 0)}),
+                        3.0 + fallen);
   InstanceList sentence;
   sentence.push_back(std::vector<std::int32_t>{9, 2});
   sentence.push_back(std::vector<std::int32_t>{3, 0, 0, 0});
-  // The tables are built first, then follow the weight as it falls.
+  // The tables are built first, then follow the weight as it falls; their
+  // running sum ends at 4.0000000000000036.
   expectSameAnswers(drift, layout, sentence, "before the drift");
   for (int step = 0; step < 10; ++step) drift.reinforce(falling, -0.1);
   expectSameAnswers(drift, layout, sentence, "after the drift");
