@@ -127,7 +127,7 @@ struct SumBound {
       return 0.0;
     }
     const auto n = static_cast<double>(terms);
-    if (!(n <= 0x1p33)) return std::numeric_limits<double>::infinity();
+    if (!(n <= 0x1p31)) return std::numeric_limits<double>::infinity();
     const double radius =
         (error + (magnitude + error) * ((2.0 * n + 1.0) * 0x1p-53)) *
         (1.0 + 0x1p-16);

@@ -36,7 +36,8 @@ std::int32_t GeneratedImageCheck::generatedAt(std::int32_t position) {
           bounds.emplace_back();
         }
         bounds[k].add(tallies[k].sum, times, vote.sum, vote.error,
-                      vote.magnitude, vote.terms, vote.fractionBits);
+                      vote.magnitude, PrefixVoteIndex::termsOf(vote),
+                      vote.fractionBits);
       } else if (known != tallies.end()) {
         known->sum += times * vote.sum;
       } else {

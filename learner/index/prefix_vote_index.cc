@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "learner/data/hyperedge.h"
 #include "learner/data/image.h"
@@ -51,21 +52,11 @@ void PrefixVoteIndex::inserted(HyperedgeId id) {
 void PrefixVoteIndex::add(HyperedgeId id, const HyperedgeView& hyperedge) {
   recordWeight(hyperedge.weight, 0.0);
   Group& group = groupOf(hyperedge.vertices);
-  const std::uint32_t imageSlots = length_ - prefixLength_;
-  const auto member = static_cast<std::uint32_t>(group.members.size());
   group.members.push_back(id);
-  group.nextHolder.resize(group.nextHolder.size() + imageSlots, kNoVote);
   for (std::uint32_t slot = prefixLength_; slot < length_; ++slot) {
     Vote& vote = voteFor(group, hyperedge.vertices[slot]);
     addToVote(vote, hyperedge.weight, 0.0);
-    ++vote.terms;
-    // Linked once, at the first slot holding the vertex.
-    if (vote.firstHolder == kNoVote ||
-        vote.firstHolder / imageSlots != member) {
-      const std::uint32_t link = member * imageSlots + (slot - prefixLength_);
-      group.nextHolder[link] = vote.firstHolder;
-      vote.firstHolder = link;
-    }
+    if (vote.terms != kManyTerms) ++vote.terms;
     if (vote.bestStale) continue;
     if (vote.best == kNoHyperedge || ranksBefore(hyperedge, vote.best)) {
       vote.best = id;
@@ -254,37 +245,52 @@ PrefixVoteIndex::Vote& PrefixVoteIndex::voteFor(Group& group,
     std::uint32_t& first =
         group.firstVoteAt.try_emplace(imageVertexPosition(vertex), kNoVote)
             .first->second;
-    group.votes.push_back({vertex, id, 0.0, 0, kNoHyperedge, false, 0, first, 0,
-                           kNoVote, 0.0, 0.0});
+    group.votes.push_back(
+        {vertex, id, 0.0, 0, kNoHyperedge, false, 0, 0, first, 0.0f, 0.0f});
     first = entry->second;
   }
   return group.votes[entry->second];
 }
 
+namespace {
+
+// The float nearest `x` from above, for finite x >= 0 (infinity stays).
+float floatUp(double x) {
+  const auto rounded = static_cast<float>(x);
+  return static_cast<double>(rounded) < x
+             ? std::nextafter(rounded, std::numeric_limits<float>::infinity())
+             : rounded;
+}
+
+}  // namespace
+
 void PrefixVoteIndex::addToVote(Vote& vote, double weight, double previous) {
   const double difference = weight - previous;
   const double sum = vote.sum + difference;
-  const double error = addUp(std::fabs(sumError(weight, -previous, difference)),
-                             std::fabs(sumError(vote.sum, difference, sum)));
+  const double rounding =
+      addUp(std::fabs(sumError(weight, -previous, difference)),
+            std::fabs(sumError(vote.sum, difference, sum)));
   vote.sum = sum;
-  vote.error = addUp(vote.error, error);
-  vote.magnitude = addUp(vote.magnitude, std::fabs(weight));
+  if (rounding != 0.0) vote.error = floatUp(addUp(vote.error, rounding));
+  double magnitude = addUp(vote.magnitude, std::fabs(weight));
   if (previous != 0.0) {
-    const double magnitude = vote.magnitude - std::fabs(previous);
-    vote.magnitude = magnitude <= 0.0 ? 0.0 : nextUp(magnitude);
+    magnitude -= std::fabs(previous);
+    magnitude = magnitude <= 0.0 ? 0.0 : nextUp(magnitude);
   }
+  vote.magnitude = floatUp(magnitude);
   const int bits = std::isfinite(weight) ? fractionBitsOf(weight) : 255;
   vote.fractionBits = static_cast<std::uint8_t>(
       std::max<int>(vote.fractionBits, std::min(bits, 255)));
 }
 
+// Rarely needed, so the group's members are searched for the vertex's
+// holders rather than linked from its vote.
 double PrefixVoteIndex::orderedSum(std::span<const std::int32_t> sentence,
                                    std::int32_t vertex) const {
   struct Term {
     HyperedgeId hyperedge;
     std::uint32_t occurrences;
   };
-  const std::uint32_t imageSlots = length_ - prefixLength_;
   std::vector<std::uint32_t> matching;
   std::vector<Term> terms;
   double sum = 0.0;
@@ -296,16 +302,13 @@ double PrefixVoteIndex::orderedSum(std::span<const std::int32_t> sentence,
     terms.clear();
     for (const std::uint32_t number : matching) {
       const Group& group = groups[number];
-      const auto found = group.voteOf.find(vertex);
-      if (found == group.voteOf.end()) continue;
-      for (std::uint32_t link = group.votes[found->second].firstHolder;
-           link != kNoVote; link = group.nextHolder[link]) {
-        const HyperedgeId member = group.members[link / imageSlots];
+      if (!group.voteOf.contains(vertex)) continue;
+      for (const HyperedgeId member : group.members) {
         const std::span<const std::int32_t> vertices =
             population.vertices(member);
         const auto occurrences = static_cast<std::uint32_t>(std::count(
             vertices.begin() + prefixLength_, vertices.end(), vertex));
-        terms.push_back({member, occurrences});
+        if (occurrences > 0) terms.push_back({member, occurrences});
       }
     }
     // The window's matches vote by rank.

@@ -47,19 +47,23 @@ class PrefixVoteIndex final : public StoreObserver {
     // The most binary digits after the point of any weight ever summed
     // here (see `fractionBitsOf`), at most 255.
     std::uint8_t fractionBits;
+    // How many slot occurrences the sum adds up; kManyTerms from there on.
+    std::uint16_t terms;
     // The group's next vote for a vertex of the same image position, or
     // kNoVote.
     std::uint32_t nextAtPosition;
-    // How many slot occurrences the sum adds up.
-    std::uint32_t terms;
-    // The first link of the hyperedges holding the vertex (see `holders`),
-    // or kNoVote.
-    std::uint32_t firstHolder;
-    // An upper bound on |sum - exact sum|; 0 while no addition rounded.
-    double error;
-    // An upper bound on the sum of the absolute weights of the occurrences.
-    double magnitude;
+    // An upper bound on |sum - exact sum|, 0 while no addition rounded, and
+    // one on the sum of the occurrences' absolute weights: rounded up to
+    // floats, which is all a bound needs and keeps the tables small.
+    float error;
+    float magnitude;
   };
+  static constexpr std::uint16_t kManyTerms = 0xFFFF;
+  // The count of terms that `SumBound` is given for kManyTerms: more than
+  // any bound can be trusted with.
+  static std::uint32_t termsOf(const Vote& vote) {
+    return vote.terms == kManyTerms ? 0xFFFFFFFF : vote.terms;
+  }
 
   // The best-ranked hyperedge holding a vertex, and the first slot after
   // the prefix where it holds it.
@@ -170,11 +174,6 @@ class PrefixVoteIndex final : public StoreObserver {
     std::unordered_map<std::int32_t, std::uint32_t> voteOf;
     std::unordered_map<std::int32_t, std::uint32_t> firstVoteAt;
     std::vector<HyperedgeId> members;
-    // The holder links: per member i and image slot s (counted from the
-    // prefix), at i * imageSlots + s, the next link of the same vote, or
-    // kNoVote. A member is linked once per vertex, at its first slot
-    // holding it.
-    std::vector<std::uint32_t> nextHolder;
   };
   // Prefixes are looked up as spans, without building a vector.
   struct PrefixHash {

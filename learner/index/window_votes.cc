@@ -114,7 +114,8 @@ void WindowVotes::addGroupBounded(const PrefixVoteIndex::SentenceGroup& group) {
           {vote.vertex, id, imageVertexPosition(vote.vertex)});
     }
     tables.bound[id].add(tables.sum[id], times, vote.sum, vote.error,
-                         vote.magnitude, vote.terms, vote.fractionBits);
+                         vote.magnitude, PrefixVoteIndex::termsOf(vote),
+                         vote.fractionBits);
   }
 }
 

@@ -197,8 +197,8 @@ TEST(SumBound, IsZeroOnlyWhereNothingCanRound) {
   // Too many terms for the bound to mean anything.
   hn::SumBound many;
   double manyValue = 0.0;
-  many.add(manyValue, 1.0, 1.0, 0.0, 1e300, 1u << 31, 60);
-  many.add(manyValue, 8.0, 1.0, 0.0, 1e300, 1u << 31, 60);
+  many.add(manyValue, 1.0, 1.0, 0.0, 1e300, 1u << 30, 60);
+  many.add(manyValue, 2.0, 1.0, 0.0, 1e300, 1u << 30, 60);
   EXPECT_EQ(std::numeric_limits<double>::infinity(), many.radius());
 }
 
