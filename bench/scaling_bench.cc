@@ -1,13 +1,17 @@
 // How the learner's cost grows with the data: trains on sample caption-image
 // sets of growing size (order 3, order2 3, 20 hyperedges per pair, 3 epochs,
-// weight-update parameter 0.5, as the sample run script says) and prints per
-// size the wall time of every phase, the peak memory and the bytes per pair
-// and per stored hyperedge; then the log-log slope of the total time. First
-// it runs the literal path (full scans, linear searches) and the indexed
-// path side by side on small sets and prints the ratio.
+// as the sample run script says), of each sample kind and with each
+// weight-update parameter, and prints per size the wall time of every
+// phase, the peak memory and the bytes per pair and per stored hyperedge,
+// and how often the indexed sums left an answer undecided so that it was
+// added up again in the defined order (image positions, text fragments);
+// then the log-log slope of the total time. First it runs the literal path
+// (full scans, linear searches) and the indexed path side by side on small
+// sets and prints the ratio.
 //
 //   hn_scaling_bench [--sizes 1000,2000,...] [--literal-sizes 250,500,1000]
-//                    [--threads N]
+//                    [--parameters 0.5,0.1,0.3] [--literal-parameters 0.5,0.1]
+//                    [--kinds scenes,shapes] [--threads N]
 //
 // Each size runs in a child process of its own, so that its peak memory is
 // its own. The data files are written to a temporary folder first; the
@@ -29,6 +33,7 @@
 #include <streambuf>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "learner/data/bimodal_csv_file_wrapper.h"
@@ -39,6 +44,7 @@
 #include "learner/model/hypernetwork.h"
 #include "learner/model/literal_queries.h"
 #include "tools/sample_data/sample_data_set.h"
+#include "tools/sample_data/sample_kind.h"
 
 namespace {
 
@@ -74,21 +80,36 @@ struct Figures {
   double hyperedges = 0;
   double dataBytes = 0;
   double storeBytes = 0;
+  // The indexed engine's fallback counts over the whole run.
+  double positions = 0;
+  double positionsRecomputed = 0;
+  double fragments = 0;
+  double fragmentsRecomputed = 0;
+};
+
+// One run's settings.
+struct Setting {
+  hn::SampleKind kind;
+  std::string parameter;
 };
 
 // One learning run, phase by phase, as hn_learner's training loop does it,
 // then generation in both directions.
-Figures learn(const fs::path& folder, bool literal, unsigned threads) {
+Figures learn(const fs::path& folder, const Setting& setting, bool literal,
+              unsigned threads) {
   Figures figures;
   const double startBytes = residentBytes();
   hn::BimodalCSVFileWrapper dataSet;
   hn::SentenceImageCouplingSampler sampler;
   hn::SimpleSTLMapStorage storage;
   std::unique_ptr<hn::Queries> queries;
+  hn::IndexedQueries* indexed = nullptr;
   if (literal) {
     queries = std::make_unique<hn::LiteralQueries>(storage, threads);
   } else {
-    queries = std::make_unique<hn::IndexedQueries>(storage, threads);
+    auto engine = std::make_unique<hn::IndexedQueries>(storage, threads);
+    indexed = engine.get();
+    queries = std::move(engine);
   }
   hn::Hypernetwork learner;
   std::srand(kSeed);
@@ -96,7 +117,7 @@ Figures learn(const fs::path& folder, bool literal, unsigned threads) {
   learner.set("order", "3");
   learner.set("order2", "3");
   learner.set("maxepoch", std::to_string(kEpochs));
-  learner.set("weightUpdateParameter", "0.5");
+  learner.set("weightUpdateParameter", setting.parameter);
   learner.readParameters();
   learner.queries = queries.get();
   learner.sampler = &sampler;
@@ -148,12 +169,22 @@ Figures learn(const fs::path& folder, bool literal, unsigned threads) {
                           threads);
   figures.phases.push_back(secondsSince(start));
   if (std::isnan(checksum)) std::cerr << "no pairs\n";
+  if (indexed != nullptr) {
+    const hn::FallbackCounts& counts = indexed->fallbackCounts();
+    figures.positions = static_cast<double>(counts.positions.load());
+    figures.positionsRecomputed =
+        static_cast<double>(counts.positionsRecomputed.load());
+    figures.fragments = static_cast<double>(counts.fragments.load());
+    figures.fragmentsRecomputed =
+        static_cast<double>(counts.fragmentsRecomputed.load());
+  }
   return figures;
 }
 
-void writeSampleFiles(const fs::path& folder, std::uint32_t pairs) {
+void writeSampleFiles(const fs::path& folder, std::uint32_t pairs,
+                      hn::SampleKind kind) {
   fs::create_directories(folder);
-  const hn::SampleDataSet data(pairs, kSeed);
+  const hn::SampleDataSet data(pairs, kSeed, kind);
   std::ofstream sentences(folder / "sentences.csv");
   data.writeSentences(sentences);
   std::ofstream images(folder / "images.csv");
@@ -161,18 +192,20 @@ void writeSampleFiles(const fs::path& folder, std::uint32_t pairs) {
 }
 
 // Runs `learn` in a child process; returns its figures and peak memory.
-Figures learnInChild(const fs::path& folder, bool literal, unsigned threads,
-                     double& peakBytes) {
+Figures learnInChild(const fs::path& folder, const Setting& setting,
+                     bool literal, unsigned threads, double& peakBytes) {
   int channel[2];
   if (pipe(channel) != 0) std::exit(1);
   const pid_t child = fork();
   if (child == 0) {
     close(channel[0]);
-    const Figures figures = learn(folder, literal, threads);
+    const Figures figures = learn(folder, setting, literal, threads);
     std::ostringstream text;
     text.precision(17);
     text << figures.hyperedges << ' ' << figures.dataBytes << ' '
-         << figures.storeBytes;
+         << figures.storeBytes << ' ' << figures.positions << ' '
+         << figures.positionsRecomputed << ' ' << figures.fragments << ' '
+         << figures.fragmentsRecomputed;
     for (const double phase : figures.phases) text << ' ' << phase;
     const std::string message = text.str();
     if (write(channel[1], message.data(), message.size()) < 0) _exit(1);
@@ -191,7 +224,9 @@ Figures learnInChild(const fs::path& folder, bool literal, unsigned threads,
   peakBytes = static_cast<double>(usage.ru_maxrss) * 1024.0;
   Figures figures;
   std::istringstream text(message);
-  text >> figures.hyperedges >> figures.dataBytes >> figures.storeBytes;
+  text >> figures.hyperedges >> figures.dataBytes >> figures.storeBytes >>
+      figures.positions >> figures.positionsRecomputed >> figures.fragments >>
+      figures.fragmentsRecomputed;
   for (double phase; text >> phase;) figures.phases.push_back(phase);
   return figures;
 }
@@ -202,13 +237,80 @@ double total(const std::vector<double>& phases, bool imageToText) {
   return sum + phases[phases.size() - (imageToText ? 1 : 2)];
 }
 
+std::vector<std::string> parseList(const std::string& text) {
+  std::vector<std::string> items;
+  std::istringstream in(text);
+  for (std::string item; std::getline(in, item, ',');) items.push_back(item);
+  return items;
+}
+
 std::vector<std::uint32_t> parseSizes(const std::string& text) {
   std::vector<std::uint32_t> sizes;
-  std::istringstream in(text);
-  for (std::string size; std::getline(in, size, ',');) {
+  for (const std::string& size : parseList(text)) {
     sizes.push_back(static_cast<std::uint32_t>(std::stoul(size)));
   }
   return sizes;
+}
+
+// A share in percent, "-" when there was nothing to share.
+std::string percent(double part, double whole) {
+  if (whole == 0) return "-";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f%%", 100.0 * part / whole);
+  return text;
+}
+
+// The table of one kind and parameter, size by size; returns the totals
+// of the largest size (image to text, text to image), 0 when it failed.
+std::pair<double, double> runTable(const fs::path& root,
+                                   const std::vector<std::uint32_t>& sizes,
+                                   const Setting& setting, unsigned threads) {
+  std::printf(
+      "\nindexed path, %s, weight-update parameter %s, seconds per "
+      "phase\n",
+      std::string(hn::sampleKindName(setting.kind)).c_str(),
+      setting.parameter.c_str());
+  std::printf("%7s %6s %7s %7s %7s %7s %7s %7s %8s %8s %7s %6s %6s %9s %9s\n",
+              "pairs", "load", "sample", "epoch1", "epoch2", "epoch3",
+              "txt2img", "img2txt", "total i2t", "total t2i", "peak MB",
+              "B/pair", "B/edge", "pos redo", "frag redo");
+  std::vector<double> imageToText;
+  std::vector<double> textToImage;
+  for (const std::uint32_t pairs : sizes) {
+    const fs::path folder = root / std::to_string(pairs);
+    writeSampleFiles(folder, pairs, setting.kind);
+    double peak = 0;
+    const Figures run = learnInChild(folder, setting, false, threads, peak);
+    fs::remove_all(folder);
+    if (run.phases.size() != 2 + kEpochs + 2) {
+      std::printf("%7u failed\n", pairs);
+      continue;
+    }
+    imageToText.push_back(total(run.phases, true));
+    textToImage.push_back(total(run.phases, false));
+    std::printf("%7u", pairs);
+    for (const double phase : run.phases) std::printf(" %7.2f", phase);
+    std::printf(" %8.2f %8.2f %7.0f %6.0f %6.0f %9s %9s\n", imageToText.back(),
+                textToImage.back(), peak / 1e6, run.dataBytes / pairs,
+                run.storeBytes / run.hyperedges,
+                percent(run.positionsRecomputed, run.positions).c_str(),
+                percent(run.fragmentsRecomputed, run.fragments).c_str());
+    std::fflush(stdout);
+  }
+  // The slope between the last size and the one a quarter of it (16,000
+  // and 64,000 by default): 1 is linear, 2 quadratic.
+  const std::size_t last = sizes.size() - 1;
+  if (sizes.size() >= 3 && imageToText.size() == sizes.size()) {
+    const double span = std::log(double(sizes[last]) / sizes[last - 2]);
+    std::printf(
+        "log-log slope %u to %u pairs: image to text %.2f, text to "
+        "image %.2f\n",
+        sizes[last - 2], sizes[last],
+        std::log(imageToText[last] / imageToText[last - 2]) / span,
+        std::log(textToImage[last] / textToImage[last - 2]) / span);
+  }
+  if (imageToText.size() != sizes.size() || sizes.empty()) return {0, 0};
+  return {imageToText.back(), textToImage.back()};
 }
 
 }  // namespace
@@ -217,11 +319,27 @@ int main(int argc, char** argv) {
   std::vector<std::uint32_t> sizes = {1000,  2000,  4000, 8000,
                                       16000, 32000, 64000};
   std::vector<std::uint32_t> literalSizes = {250, 500, 1000};
+  std::vector<std::string> parameters = {"0.5", "0.1", "0.3"};
+  std::vector<std::string> literalParameters = {"0.5", "0.1"};
+  std::vector<hn::SampleKind> kinds = {hn::SampleKind::kScenes,
+                                       hn::SampleKind::kShapes};
   unsigned threads = std::max(1u, std::thread::hardware_concurrency());
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string option = argv[i];
     if (option == "--sizes") sizes = parseSizes(argv[i + 1]);
     if (option == "--literal-sizes") literalSizes = parseSizes(argv[i + 1]);
+    if (option == "--parameters") parameters = parseList(argv[i + 1]);
+    if (option == "--literal-parameters") {
+      literalParameters = parseList(argv[i + 1]);
+    }
+    if (option == "--kinds") {
+      kinds.clear();
+      for (const std::string& name : parseList(argv[i + 1])) {
+        if (const auto kind = hn::parseSampleKind(name)) {
+          kinds.push_back(*kind);
+        }
+      }
+    }
     if (option == "--threads")
       threads = static_cast<unsigned>(std::stoul(argv[i + 1]));
   }
@@ -232,68 +350,52 @@ int main(int argc, char** argv) {
       "pair, %d epochs\n\n",
       threads, kEpochs);
 
-  if (!literalSizes.empty()) {
+  if (!literalSizes.empty() && !literalParameters.empty()) {
     std::printf(
-        "literal path against indexed path (whole run, both "
+        "literal path against indexed path (scenes, whole run, both "
         "directions' generation)\n");
-    std::printf("%8s %12s %12s %8s\n", "pairs", "literal s", "indexed s",
-                "ratio");
+    std::printf("%9s %8s %12s %12s %8s\n", "parameter", "pairs", "literal s",
+                "indexed s", "ratio");
   }
-  for (const std::uint32_t pairs : literalSizes) {
-    const fs::path folder = root / std::to_string(pairs);
-    writeSampleFiles(folder, pairs);
-    double peak = 0;
-    const Figures slow = learnInChild(folder, true, 1, peak);
-    const Figures fast = learnInChild(folder, false, 1, peak);
-    double slowTotal = 0;
-    double fastTotal = 0;
-    for (const double phase : slow.phases) slowTotal += phase;
-    for (const double phase : fast.phases) fastTotal += phase;
-    std::printf("%8u %12.2f %12.3f %7.0fx\n", pairs, slowTotal, fastTotal,
-                slowTotal / fastTotal);
-    std::fflush(stdout);
-    fs::remove_all(folder);
+  for (const std::string& parameter : literalParameters) {
+    for (const std::uint32_t pairs : literalSizes) {
+      const Setting setting{hn::SampleKind::kScenes, parameter};
+      const fs::path folder = root / std::to_string(pairs);
+      writeSampleFiles(folder, pairs, setting.kind);
+      double peak = 0;
+      const Figures slow = learnInChild(folder, setting, true, 1, peak);
+      const Figures fast = learnInChild(folder, setting, false, 1, peak);
+      double slowTotal = 0;
+      double fastTotal = 0;
+      for (const double phase : slow.phases) slowTotal += phase;
+      for (const double phase : fast.phases) fastTotal += phase;
+      std::printf("%9s %8u %12.2f %12.3f %7.0fx\n", parameter.c_str(), pairs,
+                  slowTotal, fastTotal, slowTotal / fastTotal);
+      std::fflush(stdout);
+      fs::remove_all(folder);
+    }
   }
 
-  std::printf("\nindexed path, seconds per phase\n");
-  std::printf("%7s %6s %7s %7s %7s %7s %7s %7s %8s %8s %7s %6s %6s\n", "pairs",
-              "load", "sample", "epoch1", "epoch2", "epoch3", "txt2img",
-              "img2txt", "total i2t", "total t2i", "peak MB", "B/pair",
-              "B/edge");
-  std::vector<double> imageToText;
-  std::vector<double> textToImage;
-  for (const std::uint32_t pairs : sizes) {
-    const fs::path folder = root / std::to_string(pairs);
-    writeSampleFiles(folder, pairs);
-    double peak = 0;
-    const Figures run = learnInChild(folder, false, threads, peak);
-    fs::remove_all(folder);
-    if (run.phases.size() != 2 + kEpochs + 2) {
-      std::printf("%7u failed\n", pairs);
-      continue;
+  // Per kind, each parameter's time at the largest size against the first
+  // parameter's (0.5 by default).
+  for (const hn::SampleKind kind : kinds) {
+    std::vector<std::pair<double, double>> largest;
+    for (const std::string& parameter : parameters) {
+      largest.push_back(runTable(root, sizes, {kind, parameter}, threads));
     }
-    imageToText.push_back(total(run.phases, true));
-    textToImage.push_back(total(run.phases, false));
-    std::printf("%7u", pairs);
-    for (const double phase : run.phases) std::printf(" %7.2f", phase);
-    std::printf(" %8.2f %8.2f %7.0f %6.0f %6.0f\n", imageToText.back(),
-                textToImage.back(), peak / 1e6, run.dataBytes / pairs,
-                run.storeBytes / run.hyperedges);
+    if (parameters.size() < 2 || sizes.empty()) continue;
+    std::printf("\n%s, %u pairs, time against parameter %s: ",
+                std::string(hn::sampleKindName(kind)).c_str(), sizes.back(),
+                parameters.front().c_str());
+    for (std::size_t i = 1; i < parameters.size(); ++i) {
+      std::printf("%s%s image to text %.2fx, text to image %.2fx",
+                  i > 1 ? "; " : "", parameters[i].c_str(),
+                  largest[i].first / largest.front().first,
+                  largest[i].second / largest.front().second);
+    }
+    std::printf("\n");
     std::fflush(stdout);
   }
   fs::remove_all(root);
-
-  // The slope between the last size and the one a quarter of it (16,000
-  // and 64,000 by default): 1 is linear, 2 quadratic.
-  const std::size_t last = sizes.size() - 1;
-  if (sizes.size() >= 3 && imageToText.size() == sizes.size()) {
-    const double span = std::log(double(sizes[last]) / sizes[last - 2]);
-    std::printf(
-        "\nlog-log slope %u to %u pairs: image to text %.2f, text to "
-        "image %.2f\n",
-        sizes[last - 2], sizes[last],
-        std::log(imageToText[last] / imageToText[last - 2]) / span,
-        std::log(textToImage[last] / textToImage[last - 2]) / span);
-  }
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "learner/data/image.h"
+#include "learner/index/exact_sum.h"
 
 namespace hn {
 namespace {
@@ -64,7 +65,8 @@ AgreementIndex::AgreementIndex(std::span<const std::int32_t> vertices,
       length(length),
       cacheBudget(cacheBudget),
       baseWeight(partCount, 0.0),
-      baseCount(partCount, 0) {
+      baseCount(partCount, 0),
+      baseError(partCount, 0.0) {
   chooseReference(vertices, weights.size());
   Build build;
   for (std::size_t i = 0; i < weights.size(); ++i) {
@@ -97,15 +99,16 @@ void AgreementIndex::addHyperedge(const std::vector<Slot>& slots,
     addDeviant(onReference, off, part, weight, build);
     return;
   }
-  baseWeight[part] += weight;
+  add(baseWeight[part], weight, 0.0, &baseError[part]);
   baseCount[part] += 1;
   for (const std::uint32_t position : onReference) {
     const std::uint64_t key = std::uint64_t{position} * partCount + part;
     const auto [entry, added] = build.sumOf.try_emplace(
         key, static_cast<std::uint32_t>(build.sums.size()));
-    if (added) build.sums.push_back({key, {part, 0, 0.0}});
-    build.sums[entry->second].second.count += 1;
-    build.sums[entry->second].second.weight += weight;
+    if (added) build.sums.push_back({key, {part, 0, 0.0, 0.0}});
+    PartSum& sum = build.sums[entry->second].second;
+    sum.count += 1;
+    add(sum.weight, weight, 0.0, &sum.error);
   }
   if (onReference.size() >= 2) addSpread(onReference, part, weight, build);
 }
@@ -236,10 +239,22 @@ void AgreementIndex::differingPositions(
   }
 }
 
+void AgreementIndex::add(double& weight, double term, double termError,
+                         double* error) {
+  const double sum = weight + term;
+  if (error != nullptr) {
+    const double rounding = sumError(weight, term, sum);
+    *error =
+        addUp(addUp(*error, termError), rounding < 0 ? -rounding : rounding);
+  }
+  weight = sum;
+}
+
 bool AgreementIndex::trySumAgreeing(const ImageBuffer& image,
                                     std::size_t budget,
                                     std::vector<double>& weight,
-                                    std::vector<std::int64_t>& count) const {
+                                    std::vector<std::int64_t>& count,
+                                    std::vector<double>* error) const {
   Scratch& space = scratch();
   std::vector<std::uint32_t>& differing = space.positions;
   differingPositions(image, differing);
@@ -250,8 +265,8 @@ bool AgreementIndex::trySumAgreeing(const ImageBuffer& image,
   if (cost > budget) return false;
 
   for (const std::uint32_t p : differing) space.differs[p] = 1;
-  sumOnReference(differing, weight, count);
-  addDeviants(image, differing, weight, count);
+  sumOnReference(differing, weight, count, error);
+  addDeviants(image, differing, weight, count, error);
   for (const std::uint32_t p : differing) space.differs[p] = 0;
   return true;
 }
@@ -262,27 +277,37 @@ bool AgreementIndex::trySumAgreeing(const ImageBuffer& image,
 // bound on their memory.
 void AgreementIndex::sumOnReference(const std::vector<std::uint32_t>& differing,
                                     std::vector<double>& weight,
-                                    std::vector<std::int64_t>& count) const {
+                                    std::vector<std::int64_t>& count,
+                                    std::vector<double>* error) const {
   const std::string key(reinterpret_cast<const char*>(differing.data()),
                         differing.size() * sizeof differing.front());
   {
     const std::shared_lock lock(onReferenceMutex);
+    // Sums kept without their errors serve only callers that ask none.
     if (const auto known = onReferenceSums.find(key);
-        known != onReferenceSums.end()) {
+        known != onReferenceSums.end() &&
+        (error == nullptr || !known->second.error.empty())) {
       weight = known->second.weight;
       count = known->second.count;
+      if (error != nullptr) *error = known->second.error;
       return;
     }
   }
   weight = baseWeight;
   count = baseCount;
-  subtractTouched(differing, weight, count);
-  addBackSpread(differing, weight, count);
-  const std::size_t bytes =
+  std::vector<double> none;
+  if (error != nullptr) *error = baseError;
+  subtractTouched(differing, weight, count, error);
+  addBackSpread(differing, weight, count, error);
+  std::size_t bytes =
       key.size() + weight.size() * (sizeof(double) + sizeof(std::int64_t));
+  if (error != nullptr) bytes += weight.size() * sizeof(double);
   const std::unique_lock lock(onReferenceMutex);
   if (onReferenceBytes + bytes > cacheBudget) return;
-  if (onReferenceSums.try_emplace(key, PartSums{weight, count}).second) {
+  if (onReferenceSums
+          .try_emplace(
+              key, PartSums{weight, count, error != nullptr ? *error : none})
+          .second) {
     onReferenceBytes += bytes;
   }
 }
@@ -290,11 +315,16 @@ void AgreementIndex::sumOnReference(const std::vector<std::uint32_t>& differing,
 // Hyperedges on the reference that hold a differing position disagree.
 void AgreementIndex::subtractTouched(
     const std::vector<std::uint32_t>& differing, std::vector<double>& weight,
-    std::vector<std::int64_t>& count) const {
+    std::vector<std::int64_t>& count, std::vector<double>* error) const {
   for (const std::uint32_t p : differing) {
     for (std::uint32_t i = positionStart[p]; i < positionStart[p + 1]; ++i) {
-      weight[positionSums[i].part] -= positionSums[i].weight;
-      count[positionSums[i].part] -= positionSums[i].count;
+      const PartSum& sum = positionSums[i];
+      if (error != nullptr) {
+        add(weight[sum.part], -sum.weight, sum.error, &(*error)[sum.part]);
+      } else {
+        weight[sum.part] -= sum.weight;
+      }
+      count[sum.part] -= sum.count;
     }
   }
 }
@@ -303,7 +333,8 @@ void AgreementIndex::subtractTouched(
 // found once, through the pair of its first two differing positions.
 void AgreementIndex::addBackSpread(const std::vector<std::uint32_t>& differing,
                                    std::vector<double>& weight,
-                                   std::vector<std::int64_t>& count) const {
+                                   std::vector<std::int64_t>& count,
+                                   std::vector<double>* error) const {
   if (spreads.empty()) return;
   const std::vector<char>& differs = scratch().differs;
   for (std::size_t a = 0; a < differing.size(); ++a) {
@@ -321,7 +352,15 @@ void AgreementIndex::addBackSpread(const std::vector<std::uint32_t>& differing,
           ++held;
         }
         if (first[0] != differing[a] || first[1] != differing[b]) continue;
-        weight[spread.part] += (held - 1) * spread.weight;
+        if (error != nullptr) {
+          // Added one at a time, so that each addition's error is known.
+          for (std::uint32_t k = 1; k < held; ++k) {
+            add(weight[spread.part], spread.weight, 0.0,
+                &(*error)[spread.part]);
+          }
+        } else {
+          weight[spread.part] += (held - 1) * spread.weight;
+        }
         count[spread.part] += held - 1;
       }
     }
@@ -333,7 +372,8 @@ void AgreementIndex::addBackSpread(const std::vector<std::uint32_t>& differing,
 void AgreementIndex::addDeviants(const ImageBuffer& image,
                                  const std::vector<std::uint32_t>& differing,
                                  std::vector<double>& weight,
-                                 std::vector<std::int64_t>& count) const {
+                                 std::vector<std::int64_t>& count,
+                                 std::vector<double>* error) const {
   Scratch& space = scratch();
   if (space.hits.size() < deviants.size()) {
     space.hits.resize(deviants.size());
@@ -363,7 +403,11 @@ void AgreementIndex::addDeviants(const ImageBuffer& image,
                       [&space](std::uint32_t q) { return space.differs[q]; })) {
         continue;
       }
-      weight[deviant.part] += deviant.weight;
+      if (error != nullptr) {
+        add(weight[deviant.part], deviant.weight, 0.0, &(*error)[deviant.part]);
+      } else {
+        weight[deviant.part] += deviant.weight;
+      }
       count[deviant.part] += 1;
     }
   }

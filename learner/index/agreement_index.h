@@ -26,7 +26,9 @@ namespace hn {
 // looked up through those vertices.
 //
 // The corrected sums equal sums in any other order only when no partial
-// sum rounds: the caller checks that the weights allow it.
+// sum rounds: the caller checks that the weights allow it, or asks with
+// `error` for a bound on how far each sum may be from the exact sum of its
+// hyperedges' weights.
 class AgreementIndex {
  public:
   // Memory for the sums on the reference kept for reuse.
@@ -45,9 +47,13 @@ class AgreementIndex {
   // that agree with `image`. Returns false, computing nothing, when that
   // would take more than about `budget` steps (an image far from the
   // reference): testing every hyperedge is then cheaper.
+  // With `error`, it also receives per part an upper bound on how far
+  // its weight is from the exact sum of the agreeing weights (0 where no
+  // addition rounded).
   bool trySumAgreeing(const ImageBuffer& image, std::size_t budget,
                       std::vector<double>& weight,
-                      std::vector<std::int64_t>& count) const;
+                      std::vector<std::int64_t>& count,
+                      std::vector<double>* error = nullptr) const;
 
   // The bytes that sums kept for reuse take now.
   std::size_t cachedBytes() const;
@@ -58,6 +64,7 @@ class AgreementIndex {
     std::uint32_t part;
     std::int64_t count;
     double weight;
+    double error;  // of `weight` from the exact sum
   };
   // A hyperedge on the reference that holds two or more positions.
   struct Spread {
@@ -114,17 +121,23 @@ class AgreementIndex {
                           std::vector<std::uint32_t>& positions) const;
   void sumOnReference(const std::vector<std::uint32_t>& differing,
                       std::vector<double>& weight,
-                      std::vector<std::int64_t>& count) const;
+                      std::vector<std::int64_t>& count,
+                      std::vector<double>* error) const;
   void subtractTouched(const std::vector<std::uint32_t>& differing,
                        std::vector<double>& weight,
-                       std::vector<std::int64_t>& count) const;
+                       std::vector<std::int64_t>& count,
+                       std::vector<double>* error) const;
   void addBackSpread(const std::vector<std::uint32_t>& differing,
                      std::vector<double>& weight,
-                     std::vector<std::int64_t>& count) const;
+                     std::vector<std::int64_t>& count,
+                     std::vector<double>* error) const;
   void addDeviants(const ImageBuffer& image,
                    const std::vector<std::uint32_t>& differing,
                    std::vector<double>& weight,
-                   std::vector<std::int64_t>& count) const;
+                   std::vector<std::int64_t>& count,
+                   std::vector<double>* error) const;
+  // weight += term, with `error` (when given) keeping its bound.
+  static void add(double& weight, double term, double termError, double* error);
   static std::size_t pairNumber(std::uint32_t a, std::uint32_t b);
 
   std::uint32_t sentenceSlots;
@@ -136,6 +149,7 @@ class AgreementIndex {
   // Sums over the hyperedges on the reference, per part.
   std::vector<double> baseWeight;
   std::vector<std::int64_t> baseCount;
+  std::vector<double> baseError;
   // Per position p, sums of those that hold p: positionSums[positionStart[p]
   // up to positionStart[p + 1]].
   std::vector<std::uint32_t> positionStart;
@@ -159,6 +173,7 @@ class AgreementIndex {
   struct PartSums {
     std::vector<double> weight;
     std::vector<std::int64_t> count;
+    std::vector<double> error;
   };
   mutable std::shared_mutex onReferenceMutex;
   mutable std::unordered_map<std::string, PartSums> onReferenceSums;

@@ -7,13 +7,17 @@
 namespace hn {
 
 GeneratedImageCheck::GeneratedImageCheck(const PrefixVoteIndex& index,
-                                         std::span<const std::int32_t> sentence)
+                                         std::span<const std::int32_t> sentence,
+                                         bool bounded, FallbackCounts* counts)
     : index(index),
       sentence(sentence),
-      groups(index.sentenceGroups(sentence)) {}
+      groups(index.sentenceGroups(sentence)),
+      bounded(bounded),
+      counts(counts) {}
 
 std::int32_t GeneratedImageCheck::generatedAt(std::int32_t position) {
   tallies.clear();
+  bounds.clear();
   // Groups in order of their first window, as in `WindowVotes`.
   for (const PrefixVoteIndex::SentenceGroup& group : groups) {
     const std::vector<PrefixVoteIndex::Vote>& votes = index.votes(group.group);
@@ -25,7 +29,16 @@ std::int32_t GeneratedImageCheck::generatedAt(std::int32_t position) {
                                       [&vote](const PrefixVoteIndex::Tally& t) {
                                         return t.vertex == vote.vertex;
                                       });
-      if (known != tallies.end()) {
+      if (bounded) {
+        const auto k = static_cast<std::size_t>(known - tallies.begin());
+        if (k == tallies.size()) {
+          tallies.push_back({vote.vertex, group.firstWindow, 0.0});
+          bounds.emplace_back();
+        }
+        bounds[k].add(tallies[k].sum, times, vote.sum, vote.error,
+                      vote.magnitude, PrefixVoteIndex::termsOf(vote),
+                      vote.fractionBits);
+      } else if (known != tallies.end()) {
         known->sum += times * vote.sum;
       } else {
         tallies.push_back({vote.vertex, group.firstWindow, times * vote.sum});
@@ -33,6 +46,7 @@ std::int32_t GeneratedImageCheck::generatedAt(std::int32_t position) {
     }
   }
   if (tallies.empty()) return -1;
+  if (bounded) return imageVertexValue(bestBounded().vertex);
   const PrefixVoteIndex::Tally* best = &tallies.front();
   for (auto tally = tallies.begin() + 1; tally != tallies.end(); ++tally) {
     if (index.ranksBefore(sentence, *tally, *best, windowGroups)) {
@@ -40,6 +54,49 @@ std::int32_t GeneratedImageCheck::generatedAt(std::int32_t position) {
     }
   }
   return imageVertexValue(best->vertex);
+}
+
+// As `WindowVotes` decides a position: of the tallies whose intervals may
+// hold the best sum, those with bounds are added up in voting order.
+const PrefixVoteIndex::Tally& GeneratedImageCheck::bestBounded() {
+  radii.resize(tallies.size());
+  std::size_t best = 0;
+  double lowest = 0.0;
+  for (std::size_t k = 0; k < tallies.size(); ++k) {
+    radii[k] = bounds[k].radius();
+    const double low = lowerEnd(tallies[k].sum, radii[k]);
+    if (k == 0 || low > lowest) {
+      best = k;
+      lowest = low;
+    }
+  }
+  bool recomputed = false;
+  const auto exact = [&](std::size_t k) {
+    if (radii[k] == 0.0) return;
+    tallies[k].sum = index.orderedSum(sentence, tallies[k].vertex);
+    radii[k] = 0.0;
+    recomputed = true;
+    if (counts != nullptr) {
+      counts->candidatesRecomputed.fetch_add(1, std::memory_order_relaxed);
+    }
+  };
+  std::size_t winner = best;
+  for (std::size_t k = 0; k < tallies.size(); ++k) {
+    if (k == best || upperEnd(tallies[k].sum, radii[k]) < lowest) continue;
+    exact(best);
+    exact(k);
+    if (index.ranksBefore(sentence, tallies[k], tallies[winner],
+                          windowGroups)) {
+      winner = k;
+    }
+  }
+  if (counts != nullptr) {
+    counts->positions.fetch_add(1, std::memory_order_relaxed);
+    if (recomputed) {
+      counts->positionsRecomputed.fetch_add(1, std::memory_order_relaxed);
+    }
+  }
+  return tallies[winner];
 }
 
 }  // namespace hn

@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "learner/index/exact_sum.h"
+#include "learner/index/fallback_counts.h"
 #include "learner/index/prefix_vote_index.h"
 
 namespace hn {
@@ -13,12 +15,13 @@ namespace hn {
 // the value `generateImage` would write there, from the store's vote
 // tables. Deciding whether a generated image is right then stops at the
 // first wrong position instead of generating all of it. Exact under the
-// same condition as `WindowVotes`: the index's sums are exact for the
-// sentence's window count.
+// same conditions as `WindowVotes`: the index's sums are exact for the
+// sentence's window count, or `bounded` and the sums' bounds hold.
 class GeneratedImageCheck {
  public:
   GeneratedImageCheck(const PrefixVoteIndex& index,
-                      std::span<const std::int32_t> sentence);
+                      std::span<const std::int32_t> sentence,
+                      bool bounded = false, FallbackCounts* counts = nullptr);
 
   // The generated value at `position` (0 to 4799): the value of the best
   // vertex voted for at that position, or -1 when none was.
@@ -29,11 +32,18 @@ class GeneratedImageCheck {
   std::size_t groupCount() const { return groups.size(); }
 
  private:
+  const PrefixVoteIndex::Tally& bestBounded();
+
   const PrefixVoteIndex& index;
   std::span<const std::int32_t> sentence;
   std::vector<PrefixVoteIndex::SentenceGroup> groups;
   // The vertices voted for at the position asked about.
   std::vector<PrefixVoteIndex::Tally> tallies;
+  const bool bounded;
+  FallbackCounts* const counts;
+  // With `bounded`, the tallies' bounds and radii.
+  std::vector<SumBound> bounds;
+  std::vector<double> radii;
   std::vector<std::uint32_t> windowGroups;
 };
 

@@ -91,8 +91,11 @@ void IndexedQueries::forEachMatch(const Hyperedge& pattern,
 void IndexedQueries::inferImageValues(Layout layout,
                                       std::span<const std::int32_t> sentence,
                                       std::vector<std::int32_t>& values) const {
-  if (const PrefixVoteIndex* index = exactVotes(layout, sentence.size())) {
-    values = WindowVotes(*index, sentence).rankedBestPerPosition();
+  bool bounded = false;
+  if (const PrefixVoteIndex* index =
+          usableVotes(layout, sentence.size(), bounded)) {
+    values =
+        WindowVotes(*index, sentence, bounded, &counts).rankedBestPerPosition();
     return;
   }
   CandidateList candidates;
@@ -111,8 +114,10 @@ void IndexedQueries::generateImage(Layout layout,
                                    ImageBuffer& image) const {
   thread_local std::vector<std::int32_t> best;
   best.clear();
-  if (const PrefixVoteIndex* index = exactVotes(layout, sentence.size())) {
-    WindowVotes(*index, sentence).bestPerPosition(best);
+  bool bounded = false;
+  if (const PrefixVoteIndex* index =
+          usableVotes(layout, sentence.size(), bounded)) {
+    WindowVotes(*index, sentence, bounded, &counts).bestPerPosition(best);
   } else {
     CandidateList candidates;
     voteInOrder(layout, sentence, candidates);
@@ -172,8 +177,10 @@ std::vector<std::uint32_t> IndexedQueries::imageMismatches(
 bool IndexedQueries::generatesImage(Layout layout, std::size_t pair,
                                     std::span<const std::int32_t> sentence,
                                     const ImageBuffer& image) {
-  if (const PrefixVoteIndex* index = exactVotes(layout, sentence.size())) {
-    GeneratedImageCheck check(*index, sentence);
+  bool bounded = false;
+  if (const PrefixVoteIndex* index =
+          usableVotes(layout, sentence.size(), bounded)) {
+    GeneratedImageCheck check(*index, sentence, bounded, &counts);
     if (check.groupCount() <= kMostGroupsToCheck) {
       // Wrong positions tend to stay wrong from pass to pass: the one found
       // last time is tried first.
@@ -237,12 +244,16 @@ const PrefixVoteIndex& IndexedQueries::currentVotes(Layout layout) const {
   return *votes;
 }
 
-const PrefixVoteIndex* IndexedQueries::exactVotes(Layout layout,
-                                                  std::size_t words) const {
+const PrefixVoteIndex* IndexedQueries::usableVotes(Layout layout,
+                                                   std::size_t words,
+                                                   bool& bounded) const {
   const PrefixVoteIndex& index = currentVotes(layout);
   const std::size_t windows =
       words >= layout.sentenceSlots ? words - layout.sentenceSlots + 1 : 0;
-  return index.sumsExact(windows) ? &index : nullptr;
+  bounded = false;
+  if (index.sumsExact(windows)) return &index;
+  bounded = true;
+  return index.boundsHold() ? &index : nullptr;
 }
 
 void IndexedQueries::voteInOrder(Layout layout,
@@ -270,7 +281,7 @@ const TextGenerator& IndexedQueries::currentText(Layout layout) const {
   const std::lock_guard lock(building);
   if (!textCurrent.load(std::memory_order_relaxed) || textLayout != layout) {
     text = std::make_unique<TextGenerator>(population, layout.sentenceSlots,
-                                           layout.imageSlots);
+                                           layout.imageSlots, true, &counts);
     textLayout = layout;
     textCurrent.store(true, std::memory_order_release);
   }

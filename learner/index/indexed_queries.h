@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "learner/data/population.h"
+#include "learner/index/fallback_counts.h"
 #include "learner/model/queries.h"
 
 namespace hn {
@@ -21,13 +22,16 @@ class TextGenerator;
 // exactly the answers of the definitions, which `LiteralQueries` follows
 // step by step and the differential tests compare against:
 //
-// - images from the store's vote tables (`WindowVotes`), while their sums
-//   are exact; otherwise by voting window by window in voting order;
+// - images from the store's vote tables (`WindowVotes`): while their sums
+//   are exact, from those; otherwise from the sums with bounds on how far
+//   voting in order could end from them, adding up in voting order only
+//   the candidates that the bounds leave undecided; with a weight that is
+//   not finite, by voting window by window in voting order;
 // - whether a pair's image comes out right one position at a time
 //   (`GeneratedImageCheck`), starting where it was last wrong, unless the
 //   sentence consults too many groups of hyperedges;
 // - text through a snapshot of the store (`TextGenerator`), summed through
-//   an `AgreementIndex` while the weights keep every sum exact;
+//   an `AgreementIndex`, with bounds where the weights' sums round;
 // - matches for the other modes through the store's prefix ranges;
 // - the accuracy pass on `threads` threads, pairs that share a sentence
 //   sharing its generated image.
@@ -62,6 +66,9 @@ class IndexedQueries final : public Queries, private StoreObserver {
   std::vector<std::size_t> sharedImages(
       std::span<const InstanceView> sentences) const override;
 
+  // How often bounds left answers undecided, for the benchmark.
+  FallbackCounts& fallbackCounts() const { return counts; }
+
  private:
   void inserted(HyperedgeId id) override;
   void reweighted(HyperedgeId id, double previous) override;
@@ -73,8 +80,10 @@ class IndexedQueries final : public Queries, private StoreObserver {
   // store changed since they were last asked for.
   const PrefixVoteIndex& currentVotes(Layout layout) const;
   // The vote tables when their sums are exact for a sentence of `words`
-  // words, else null: the votes must then be added up in voting order.
-  const PrefixVoteIndex* exactVotes(Layout layout, std::size_t words) const;
+  // words (`bounded` false) or their bounds hold (`bounded` true), else
+  // null: the votes must then be added up in voting order.
+  const PrefixVoteIndex* usableVotes(Layout layout, std::size_t words,
+                                     bool& bounded) const;
   // Every window of the sentence votes with its matches' image vertices.
   void voteInOrder(Layout layout, std::span<const std::int32_t> sentence,
                    CandidateList& candidates) const;
@@ -97,6 +106,8 @@ class IndexedQueries final : public Queries, private StoreObserver {
   // Per pair, a position where its image was last found generated wrongly
   // (by the accuracy pass or `generatesImage`): tried first next time.
   std::vector<std::uint16_t> firstWrongPosition;
+
+  mutable FallbackCounts counts;
 };
 
 }  // namespace hn

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "learner/data/hyperedge.h"
 #include "learner/data/image.h"
@@ -54,7 +55,8 @@ void PrefixVoteIndex::add(HyperedgeId id, const HyperedgeView& hyperedge) {
   group.members.push_back(id);
   for (std::uint32_t slot = prefixLength_; slot < length_; ++slot) {
     Vote& vote = voteFor(group, hyperedge.vertices[slot]);
-    vote.sum += hyperedge.weight;
+    addToVote(vote, hyperedge.weight, 0.0);
+    if (vote.terms != kManyTerms) ++vote.terms;
     if (vote.bestStale) continue;
     if (vote.best == kNoHyperedge || ranksBefore(hyperedge, vote.best)) {
       vote.best = id;
@@ -75,7 +77,7 @@ void PrefixVoteIndex::reweighted(HyperedgeId id, double previous) {
   const bool fell = weighsMore(previous, weight);
   for (std::uint32_t slot = prefixLength_; slot < length_; ++slot) {
     Vote& vote = voteFor(group, vertices[slot]);
-    vote.sum += weight - previous;
+    addToVote(vote, weight, previous);
     if (vote.bestStale) continue;
     if (fell && vote.best == id) {
       // Another hyperedge holding the vertex may rank before it now.
@@ -214,6 +216,7 @@ void PrefixVoteIndex::clear() {
   absoluteWeightSum = 0.0;
   peakAbsoluteWeightSum = 0.0;
   everInexact = false;
+  everNonFinite = false;
 }
 
 PrefixVoteIndex::Group& PrefixVoteIndex::groupOf(
@@ -242,15 +245,91 @@ PrefixVoteIndex::Vote& PrefixVoteIndex::voteFor(Group& group,
     std::uint32_t& first =
         group.firstVoteAt.try_emplace(imageVertexPosition(vertex), kNoVote)
             .first->second;
-    group.votes.push_back({vertex, id, 0.0, 0, kNoHyperedge, false, first});
+    group.votes.push_back(
+        {vertex, id, 0.0, 0, kNoHyperedge, false, 0, 0, first, 0.0f, 0.0f});
     first = entry->second;
   }
   return group.votes[entry->second];
 }
 
+namespace {
+
+// The float nearest `x` from above, for finite x >= 0 (infinity stays).
+float floatUp(double x) {
+  const auto rounded = static_cast<float>(x);
+  return static_cast<double>(rounded) < x
+             ? std::nextafter(rounded, std::numeric_limits<float>::infinity())
+             : rounded;
+}
+
+}  // namespace
+
+void PrefixVoteIndex::addToVote(Vote& vote, double weight, double previous) {
+  const double difference = weight - previous;
+  const double sum = vote.sum + difference;
+  const double rounding =
+      addUp(std::fabs(sumError(weight, -previous, difference)),
+            std::fabs(sumError(vote.sum, difference, sum)));
+  vote.sum = sum;
+  if (rounding != 0.0) vote.error = floatUp(addUp(vote.error, rounding));
+  double magnitude = addUp(vote.magnitude, std::fabs(weight));
+  if (previous != 0.0) {
+    magnitude -= std::fabs(previous);
+    magnitude = magnitude <= 0.0 ? 0.0 : nextUp(magnitude);
+  }
+  vote.magnitude = floatUp(magnitude);
+  const int bits = std::isfinite(weight) ? fractionBitsOf(weight) : 255;
+  vote.fractionBits = static_cast<std::uint8_t>(
+      std::max<int>(vote.fractionBits, std::min(bits, 255)));
+}
+
+// Rarely needed, so the group's members are searched for the vertex's
+// holders rather than linked from its vote.
+double PrefixVoteIndex::orderedSum(std::span<const std::int32_t> sentence,
+                                   std::int32_t vertex) const {
+  struct Term {
+    HyperedgeId hyperedge;
+    std::uint32_t occurrences;
+  };
+  std::vector<std::uint32_t> matching;
+  std::vector<Term> terms;
+  double sum = 0.0;
+  bool first = true;
+  for (std::size_t window = 0; window + prefixLength_ <= sentence.size();
+       ++window) {
+    matching.clear();
+    matchingGroups(sentence.subspan(window, prefixLength_), matching);
+    terms.clear();
+    for (const std::uint32_t number : matching) {
+      const Group& group = groups[number];
+      if (!group.voteOf.contains(vertex)) continue;
+      for (const HyperedgeId member : group.members) {
+        const std::span<const std::int32_t> vertices =
+            population.vertices(member);
+        const auto occurrences = static_cast<std::uint32_t>(std::count(
+            vertices.begin() + prefixLength_, vertices.end(), vertex));
+        if (occurrences > 0) terms.push_back({member, occurrences});
+      }
+    }
+    // The window's matches vote by rank.
+    std::sort(terms.begin(), terms.end(), [this](const Term& x, const Term& y) {
+      return ranksBefore(x.hyperedge, y.hyperedge);
+    });
+    for (const Term& term : terms) {
+      const double weight = population.weight(term.hyperedge);
+      for (std::uint32_t i = 0; i < term.occurrences; ++i) {
+        sum = first ? weight : sum + weight;
+        first = false;
+      }
+    }
+  }
+  return sum;
+}
+
 void PrefixVoteIndex::recordWeight(double weight, double previous) {
   if (!std::isfinite(weight)) {
     everInexact = true;
+    everNonFinite = true;
     return;
   }
   fractionBits = std::max(fractionBits, fractionBitsOf(weight));

@@ -36,16 +36,34 @@ class PrefixVoteIndex final : public StoreObserver {
     std::int32_t vertex;
     // Dense number of the vertex over the whole index, for callers' tables.
     std::uint32_t vertexId;
+    // The summed weight over all slot occurrences, kept by adding
+    // differences: within `error` of the exact sum of the current weights.
     double sum;
     // The first slot after the prefix that holds the vertex in `best`.
     std::uint32_t bestSlot;
     HyperedgeId best;
     // `best` lost weight and may no longer be the best; see `refresh`.
     bool bestStale;
+    // The most binary digits after the point of any weight ever summed
+    // here (see `fractionBitsOf`), at most 255.
+    std::uint8_t fractionBits;
+    // How many slot occurrences the sum adds up; kManyTerms from there on.
+    std::uint16_t terms;
     // The group's next vote for a vertex of the same image position, or
     // kNoVote.
     std::uint32_t nextAtPosition;
+    // An upper bound on |sum - exact sum|, 0 while no addition rounded, and
+    // one on the sum of the occurrences' absolute weights: rounded up to
+    // floats, which is all a bound needs and keeps the tables small.
+    float error;
+    float magnitude;
   };
+  static constexpr std::uint16_t kManyTerms = 0xFFFF;
+  // The count of terms that `SumBound` is given for kManyTerms: more than
+  // any bound can be trusted with.
+  static std::uint32_t termsOf(const Vote& vote) {
+    return vote.terms == kManyTerms ? 0xFFFFFFFF : vote.terms;
+  }
 
   // The best-ranked hyperedge holding a vertex, and the first slot after
   // the prefix where it holds it.
@@ -132,6 +150,19 @@ class PrefixVoteIndex final : public StoreObserver {
 
   std::size_t vertexIdCount() const { return vertexIds.size(); }
 
+  // Whether the sums' error bounds hold: every weight ever seen finite.
+  // Where `sumsExact` does not hold but these do, a query's sums are
+  // intervals that hold the sums voting in its order would give; where
+  // intervals cannot decide, `orderedSum` gives that sum itself.
+  bool boundsHold() const { return !everNonFinite; }
+
+  // The sum of the votes for `vertex` that voting over `sentence` window by
+  // window adds up (each window's matches by rank, each match's slots in
+  // order), added in that order: the defined candidate score. The vertex
+  // must have a vote in some group that a window of the sentence matches.
+  double orderedSum(std::span<const std::int32_t> sentence,
+                    std::int32_t vertex) const;
+
   // Whether the maintained sums equal the sums a query of `windows` windows
   // would add up in its own order: all weights finite multiples of one
   // power of two, small enough that no sum is ever rounded.
@@ -169,6 +200,8 @@ class PrefixVoteIndex final : public StoreObserver {
   Group& groupOf(std::span<const std::int32_t> vertices);
   Vote& voteFor(Group& group, std::int32_t vertex);
   void recordWeight(double weight, double previous);
+  // Adds `weight - previous` to a vote's sum, keeping its bounds.
+  static void addToVote(Vote& vote, double weight, double previous);
   void makeStale(std::uint32_t group, std::uint32_t vote);
   Holder bestHolder(const Group& group, std::int32_t vertex) const;
 
@@ -191,6 +224,7 @@ class PrefixVoteIndex final : public StoreObserver {
   double absoluteWeightSum = 0.0;
   double peakAbsoluteWeightSum = 0.0;
   bool everInexact = false;
+  bool everNonFinite = false;
 };
 
 }  // namespace hn

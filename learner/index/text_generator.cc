@@ -1,19 +1,45 @@
 #include "learner/index/text_generator.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <span>
+#include <string_view>
 
 #include "learner/data/population.h"
 #include "learner/index/exact_sum.h"
 
 namespace hn {
 
+namespace {
+
+// A fragment weight as it is printed: six significant digits.
+std::string_view printed(double weight, char (&digits)[32]) {
+  const auto end = std::to_chars(digits, digits + sizeof digits, weight,
+                                 std::chars_format::general, 6)
+                       .ptr;
+  return {digits, static_cast<std::size_t>(end - digits)};
+}
+
+// Whether every weight from `low` to `high` prints alike and lies on the
+// same side of 1, the weight from which fragments are assembled.
+bool printsAlike(double low, double high) {
+  if ((low >= 1.0) != (high >= 1.0)) return false;
+  char lowDigits[32];
+  char highDigits[32];
+  return printed(low, lowDigits) == printed(high, highDigits);
+}
+
+}  // namespace
+
 TextGenerator::TextGenerator(const Population& population,
                              std::uint32_t sentenceSlots,
-                             std::uint32_t imageSlots, bool indexed)
-    : sentenceSlots(sentenceSlots), length(sentenceSlots + imageSlots) {
+                             std::uint32_t imageSlots, bool indexed,
+                             FallbackCounts* counts)
+    : sentenceSlots(sentenceSlots),
+      length(sentenceSlots + imageSlots),
+      counts(counts) {
   population.forEachInVertexOrder([&](HyperedgeId, HyperedgeView stored) {
     // Only hyperedges of the run's layout can be read slot by slot.
     if (stored.vertices.size() != length) return;
@@ -30,10 +56,27 @@ TextGenerator::TextGenerator(const Population& population,
                     stored.vertices.end());
     weights.push_back(stored.weight);
   });
-  if (indexed && !partsHoldWildcards && imageSlots > 0 && sumsExact()) {
-    index = std::make_unique<AgreementIndex>(
-        vertices, weights, partOf, firstOfPart.size(), sentenceSlots, length);
+  holdsNegativeZero = std::any_of(weights.begin(), weights.end(), [](double w) {
+    return w == 0.0 && std::signbit(w);
+  });
+  if (!indexed || partsHoldWildcards || imageSlots == 0) return;
+  if (!sumsExact()) {
+    if (!std::all_of(weights.begin(), weights.end(),
+                     [](double w) { return std::isfinite(w); })) {
+      return;
+    }
+    bounded = true;
+    partMagnitude.assign(firstOfPart.size(), 0.0);
+    partFractionBits.assign(firstOfPart.size(), 0);
+    for (std::size_t i = 0; i < weights.size(); ++i) {
+      partMagnitude[partOf[i]] =
+          addUp(partMagnitude[partOf[i]], std::fabs(weights[i]));
+      partFractionBits[partOf[i]] =
+          std::max(partFractionBits[partOf[i]], fractionBitsOf(weights[i]));
+    }
   }
+  index = std::make_unique<AgreementIndex>(
+      vertices, weights, partOf, firstOfPart.size(), sentenceSlots, length);
 }
 
 // The index adds and subtracts each weight up to about twice per image
@@ -59,32 +102,106 @@ void TextGenerator::generate(const ImageBuffer& image,
   }
   std::vector<double> weight;
   std::vector<std::int64_t> count;
+  std::vector<double> error;
   const std::size_t scanCost = weights.size() * (length - sentenceSlots + 1);
-  if (index == nullptr ||
-      !index->trySumAgreeing(image, scanCost, weight, count)) {
-    sumByScanning(image, weight, count);
-  }
+  const bool fromIndex =
+      index != nullptr && index->trySumAgreeing(image, scanCost, weight, count,
+                                                bounded ? &error : nullptr);
+  if (!fromIndex) sumByScanning(image, weight, count);
 
   std::vector<std::uint32_t> found;
   for (std::uint32_t part = 0; part < count.size(); ++part) {
     if (count[part] > 0) found.push_back(part);
   }
-  // By rank: heavier first, equal weights in vertex order, which is the
-  // order of the part numbers.
-  std::sort(found.begin(), found.end(),
-            [&weight](std::uint32_t x, std::uint32_t y) {
-              if (weighsMore(weight[x], weight[y])) return true;
-              return !weighsMore(weight[y], weight[x]) && x < y;
-            });
+  if (bounded && fromIndex) {
+    rankBounded(image, found, weight, error, count);
+  } else {
+    // By rank: heavier first, equal weights in vertex order, which is the
+    // order of the part numbers.
+    std::sort(found.begin(), found.end(),
+              [&weight](std::uint32_t x, std::uint32_t y) {
+                if (weighsMore(weight[x], weight[y])) return true;
+                return !weighsMore(weight[y], weight[x]) && x < y;
+              });
+  }
   fragments.reserve(found.size());
   for (const std::uint32_t part : found) {
     fragments.emplace_back(
         sentenceSlots,
         vertices.data() + std::size_t{firstOfPart[part]} * length);
     // Adding +0 turns a -0 left by the index's subtractions into the 0
-    // that adding up the agreeing weights gives.
-    fragments.back().weight = weight[part] + 0.0;
+    // that adding up the agreeing weights gives, unless those are all -0.
+    fragments.back().weight = weight[part] == 0.0 && holdsNegativeZero
+                                  ? orderedPartSum(image, part)
+                                  : weight[part] + 0.0;
   }
+}
+
+// Sorted by the indexed sums, a part's place is certain where its
+// interval is apart from its neighbours' (or both sums are exact), and its
+// printed weight where its whole interval prints alike; the other parts
+// are added up again in vertex order and the whole sorted again.
+void TextGenerator::rankBounded(const ImageBuffer& image,
+                                std::vector<std::uint32_t>& found,
+                                std::vector<double>& weight,
+                                const std::vector<double>& error,
+                                const std::vector<std::int64_t>& count) const {
+  std::vector<double> radius(weight.size(), 0.0);
+  for (const std::uint32_t part : found) {
+    const double ordered =
+        partMagnitude[part] <= exactLimit(partFractionBits[part])
+            ? 0.0
+            : orderedSumBound(static_cast<std::uint64_t>(count[part]),
+                              partMagnitude[part]);
+    radius[part] = addUp(error[part], ordered);
+  }
+  const auto byRank = [&weight](std::uint32_t x, std::uint32_t y) {
+    if (weighsMore(weight[x], weight[y])) return true;
+    return !weighsMore(weight[y], weight[x]) && x < y;
+  };
+  std::vector<std::uint32_t> undecided;
+  for (;;) {
+    std::sort(found.begin(), found.end(), byRank);
+    undecided.clear();
+    for (std::size_t k = 0; k < found.size(); ++k) {
+      const std::uint32_t part = found[k];
+      if (radius[part] == 0.0) continue;
+      const double low = lowerEnd(weight[part], radius[part]);
+      const double high = upperEnd(weight[part], radius[part]);
+      const bool apart =
+          (k == 0 ||
+           high < lowerEnd(weight[found[k - 1]], radius[found[k - 1]])) &&
+          (k + 1 == found.size() ||
+           upperEnd(weight[found[k + 1]], radius[found[k + 1]]) < low);
+      if (!apart || !printsAlike(low, high)) undecided.push_back(part);
+    }
+    if (undecided.empty()) break;
+    for (const std::uint32_t part : undecided) {
+      weight[part] = orderedPartSum(image, part);
+      radius[part] = 0.0;
+    }
+    if (counts != nullptr) {
+      counts->fragmentsRecomputed.fetch_add(undecided.size(),
+                                            std::memory_order_relaxed);
+    }
+  }
+  if (counts != nullptr) {
+    counts->fragments.fetch_add(found.size(), std::memory_order_relaxed);
+  }
+}
+
+double TextGenerator::orderedPartSum(const ImageBuffer& image,
+                                     std::uint32_t part) const {
+  const std::size_t end =
+      part + 1 < firstOfPart.size() ? firstOfPart[part + 1] : weights.size();
+  double sum = 0.0;
+  bool first = true;
+  for (std::size_t i = firstOfPart[part]; i < end; ++i) {
+    if (!agreesWithImage(vertices.data() + i * length, image)) continue;
+    sum = first ? weights[i] : sum + weights[i];
+    first = false;
+  }
+  return sum;
 }
 
 // Adds up, per part, the weights of the agreeing hyperedges in vertex

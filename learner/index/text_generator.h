@@ -7,6 +7,7 @@
 #include "learner/data/hyperedge.h"
 #include "learner/data/image.h"
 #include "learner/index/agreement_index.h"
+#include "learner/index/fallback_counts.h"
 
 namespace hn {
 
@@ -16,9 +17,19 @@ class Population;
 // the run's layout side by side in vertex order, numbered by their
 // sentence part. For each image, the weights of the agreeing hyperedges are
 // summed per sentence part, either by testing every hyperedge in vertex
-// order (the order of the definition) or, when `indexed` and the weights
-// make every sum exact, through an `AgreementIndex`. The snapshot does not
-// follow later changes of the store.
+// order (the order of the definition) or, when `indexed`, through an
+// `AgreementIndex`. The snapshot does not follow later changes of the
+// store.
+//
+// When the weights make every sum exact, the index's sums are the sums in
+// vertex order. Otherwise each comes with a bound on how far the sum in
+// vertex order may be from it, and a fragment keeps its indexed sum where
+// the bounds show that both print alike (six significant digits, the same
+// side of 1, the weight from which fragments are assembled) and rank alike
+// among their neighbours; the other fragments are added up again in vertex
+// order (counted in `counts` when given). The fragments' weights then
+// print exactly as the definition's do, in the same order, though the
+// weights themselves may differ in their last bits.
 //
 // Sentence parts holding the wildcard -1 merge with every part they match,
 // and fragments passed in take part in the merging: both are merged
@@ -26,7 +37,8 @@ class Population;
 class TextGenerator {
  public:
   TextGenerator(const Population& population, std::uint32_t sentenceSlots,
-                std::uint32_t imageSlots, bool indexed = true);
+                std::uint32_t imageSlots, bool indexed = true,
+                FallbackCounts* counts = nullptr);
 
   // Merges into `fragments` the sentence parts of the hyperedges whose image
   // vertices all agree with `image`, then sorts `fragments` by rank. Safe to
@@ -42,6 +54,14 @@ class TextGenerator {
   void mergeByScanning(const ImageBuffer& image,
                        std::vector<Hyperedge>& fragments) const;
   bool sumsExact() const;
+  // Orders the parts `found` by rank with the weights voting in vertex
+  // order gives, from weights within `error` of their exact sums.
+  void rankBounded(const ImageBuffer& image, std::vector<std::uint32_t>& found,
+                   std::vector<double>& weight,
+                   const std::vector<double>& error,
+                   const std::vector<std::int64_t>& count) const;
+  // The summed weight of the part's agreeing hyperedges, in vertex order.
+  double orderedPartSum(const ImageBuffer& image, std::uint32_t part) const;
 
   std::uint32_t sentenceSlots;
   std::uint32_t length;
@@ -53,6 +73,16 @@ class TextGenerator {
   std::vector<std::uint32_t> partOf;
   std::vector<std::uint32_t> firstOfPart;
   bool partsHoldWildcards = false;
+  // Whether some weight is -0: a part whose agreeing weights are all -0
+  // sums to -0 in vertex order, which a sum from +0 cannot tell.
+  bool holdsNegativeZero = false;
+  // Whether the index's sums come with bounds, and per part an upper bound
+  // on its hyperedges' absolute weights and their most binary digits after
+  // the point.
+  bool bounded = false;
+  std::vector<double> partMagnitude;
+  std::vector<int> partFractionBits;
+  FallbackCounts* counts = nullptr;
   std::unique_ptr<AgreementIndex> index;
 };
 

@@ -1,8 +1,12 @@
 #include "learner/index/window_votes.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
 
 #include "learner/data/image.h"
+#include "learner/index/exact_sum.h"
 
 namespace hn {
 namespace {
@@ -24,17 +28,28 @@ struct Scratch {
   std::vector<std::uint32_t> stamp;
   std::vector<double> sum;
   std::vector<std::uint32_t> firstWindow;
+  // For sums with bounds: each one's bounds and radius.
+  std::vector<SumBound> bound;
+  std::vector<double> radius;
   std::uint32_t current = 0;
   // Per packed position (offset by the radix): the surviving candidate + 1.
   std::vector<std::uint32_t> bestAt =
       std::vector<std::uint32_t>(2 * kPositionRadix, 0);
+  // Per packed position, the highest lower bound of its candidates' sums.
+  std::vector<double> lowest = std::vector<double>(2 * kPositionRadix, 0.0);
+  // (position, candidate) of the candidates that may be best there.
+  std::vector<std::pair<std::size_t, std::uint32_t>> contenders;
 
-  void begin(std::size_t vertexIds) {
+  void begin(std::size_t vertexIds, bool bounded) {
     candidates.clear();
     if (stamp.size() < vertexIds) {
       stamp.resize(vertexIds, 0);
       sum.resize(vertexIds);
       firstWindow.resize(vertexIds);
+    }
+    if (bounded && bound.size() < vertexIds) {
+      bound.resize(vertexIds);
+      radius.resize(vertexIds);
     }
     if (++current == 0) {
       std::fill(stamp.begin(), stamp.end(), 0);
@@ -51,12 +66,17 @@ Scratch& scratch() {
 }  // namespace
 
 WindowVotes::WindowVotes(const PrefixVoteIndex& index,
-                         std::span<const std::int32_t> sentence)
-    : index(index), sentence(sentence) {
-  scratch().begin(index.vertexIdCount());
+                         std::span<const std::int32_t> sentence, bool bounded,
+                         FallbackCounts* counts)
+    : index(index), sentence(sentence), bounded(bounded), counts(counts) {
+  scratch().begin(index.vertexIdCount(), bounded);
   for (const PrefixVoteIndex::SentenceGroup& group :
        index.sentenceGroups(sentence)) {
-    addGroup(group);
+    if (bounded) {
+      addGroupBounded(group);
+    } else {
+      addGroup(group);
+    }
   }
 }
 
@@ -80,7 +100,140 @@ void WindowVotes::addGroup(const PrefixVoteIndex::SentenceGroup& group) {
   }
 }
 
+void WindowVotes::addGroupBounded(const PrefixVoteIndex::SentenceGroup& group) {
+  Scratch& tables = scratch();
+  const double times = group.windows;
+  for (const PrefixVoteIndex::Vote& vote : index.votes(group.group)) {
+    const std::uint32_t id = vote.vertexId;
+    if (tables.stamp[id] != tables.current) {
+      tables.stamp[id] = tables.current;
+      tables.sum[id] = 0.0;
+      tables.bound[id] = SumBound{};
+      tables.firstWindow[id] = group.firstWindow;
+      tables.candidates.push_back(
+          {vote.vertex, id, imageVertexPosition(vote.vertex)});
+    }
+    tables.bound[id].add(tables.sum[id], times, vote.sum, vote.error,
+                         vote.magnitude, PrefixVoteIndex::termsOf(vote),
+                         vote.fractionBits);
+  }
+}
+
+void WindowVotes::recompute(std::uint32_t candidate) {
+  Scratch& tables = scratch();
+  const Scratch::VotedVertex& voted = tables.candidates[candidate];
+  tables.sum[voted.vertexId] = index.orderedSum(sentence, voted.vertex);
+  tables.radius[voted.vertexId] = 0.0;
+  if (counts != nullptr) {
+    counts->candidatesRecomputed.fetch_add(1, std::memory_order_relaxed);
+  }
+}
+
+// Per position, the candidate whose sum has the highest lower bound; the
+// others whose upper bounds do not reach it cannot be best there. Where
+// more than one may be, those with bounds are added up in voting order and
+// the exact sums decide.
+const std::vector<std::uint32_t>& WindowVotes::survivorsBounded() {
+  Scratch& tables = scratch();
+  std::vector<std::uint32_t>& bestAt = tables.bestAt;
+  tables.positions.clear();
+  const auto count = static_cast<std::uint32_t>(tables.candidates.size());
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint32_t id = tables.candidates[i].vertexId;
+    const double radius = tables.bound[id].radius();
+    tables.radius[id] = radius;
+    const double low = lowerEnd(tables.sum[id], radius);
+    const auto position = static_cast<std::size_t>(
+        tables.candidates[i].position + kPositionRadix);
+    std::uint32_t& best = bestAt[position];
+    if (best == 0) {
+      tables.positions.push_back(position);
+      best = i + 1;
+      tables.lowest[position] = low;
+    } else if (low > tables.lowest[position]) {
+      best = i + 1;
+      tables.lowest[position] = low;
+    }
+  }
+  tables.contenders.clear();
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const auto position = static_cast<std::size_t>(
+        tables.candidates[i].position + kPositionRadix);
+    if (bestAt[position] == i + 1) continue;
+    const std::uint32_t id = tables.candidates[i].vertexId;
+    if (upperEnd(tables.sum[id], tables.radius[id]) < tables.lowest[position]) {
+      continue;
+    }
+    tables.contenders.emplace_back(position, i);
+  }
+  std::sort(tables.contenders.begin(), tables.contenders.end());
+  std::uint64_t recomputedPositions = 0;
+  for (std::size_t first = 0; first < tables.contenders.size();) {
+    const std::size_t position = tables.contenders[first].first;
+    std::size_t end = first;
+    while (end < tables.contenders.size() &&
+           tables.contenders[end].first == position) {
+      ++end;
+    }
+    std::uint32_t& best = bestAt[position];
+    bool recomputed = false;
+    const auto exact = [&](std::uint32_t candidate) {
+      if (tables.radius[tables.candidates[candidate].vertexId] != 0.0) {
+        recompute(candidate);
+        recomputed = true;
+      }
+    };
+    exact(best - 1);
+    for (std::size_t k = first; k < end; ++k) {
+      const std::uint32_t candidate = tables.contenders[k].second;
+      exact(candidate);
+      if (ranksBefore(candidate, best - 1)) best = candidate + 1;
+    }
+    if (recomputed) ++recomputedPositions;
+    first = end;
+  }
+  if (counts != nullptr) {
+    counts->positions.fetch_add(tables.positions.size(),
+                                std::memory_order_relaxed);
+    counts->positionsRecomputed.fetch_add(recomputedPositions,
+                                          std::memory_order_relaxed);
+  }
+  tables.kept.clear();
+  for (const std::size_t position : tables.positions) {
+    tables.kept.push_back(bestAt[position] - 1);
+    bestAt[position] = 0;
+  }
+  return tables.kept;
+}
+
+// Sorted by the sums with bounds, the order is certain where neighbours'
+// intervals are apart, or both sums exact; neighbours whose intervals
+// touch are added up in voting order and the whole sorted again.
+void WindowVotes::rankBounded(std::vector<std::uint32_t>& kept) {
+  Scratch& tables = scratch();
+  const auto byRank = [this](std::uint32_t a, std::uint32_t b) {
+    return ranksBefore(a, b);
+  };
+  for (bool again = true; again;) {
+    std::sort(kept.begin(), kept.end(), byRank);
+    again = false;
+    for (std::size_t k = 0; k + 1 < kept.size(); ++k) {
+      const std::uint32_t a = tables.candidates[kept[k]].vertexId;
+      const std::uint32_t b = tables.candidates[kept[k + 1]].vertexId;
+      if (tables.radius[a] == 0.0 && tables.radius[b] == 0.0) continue;
+      if (upperEnd(tables.sum[b], tables.radius[b]) <
+          lowerEnd(tables.sum[a], tables.radius[a])) {
+        continue;
+      }
+      if (tables.radius[a] != 0.0) recompute(kept[k]);
+      if (tables.radius[b] != 0.0) recompute(kept[k + 1]);
+      again = true;
+    }
+  }
+}
+
 const std::vector<std::uint32_t>& WindowVotes::survivors() {
+  if (bounded) return survivorsBounded();
   Scratch& tables = scratch();
   std::vector<std::uint32_t>& bestAt = tables.bestAt;
   tables.positions.clear();
@@ -114,9 +267,13 @@ void WindowVotes::bestPerPosition(std::vector<std::int32_t>& vertices) {
 
 std::vector<std::int32_t> WindowVotes::rankedBestPerPosition() {
   std::vector<std::uint32_t> kept = survivors();
-  std::sort(kept.begin(), kept.end(), [this](std::uint32_t a, std::uint32_t b) {
-    return ranksBefore(a, b);
-  });
+  if (bounded) {
+    rankBounded(kept);
+  } else {
+    std::sort(
+        kept.begin(), kept.end(),
+        [this](std::uint32_t a, std::uint32_t b) { return ranksBefore(a, b); });
+  }
   const Scratch& tables = scratch();
   std::vector<std::int32_t> vertices;
   vertices.reserve(kept.size());

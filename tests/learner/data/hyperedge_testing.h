@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "learner/data/hyperedge.h"
@@ -38,6 +39,20 @@ inline std::vector<Entry> entries(const std::vector<HyperedgeView>& list) {
   std::vector<Entry> result;
   for (const HyperedgeView& h : list) {
     result.push_back({{h.vertices.begin(), h.vertices.end()}, h.weight});
+  }
+  return result;
+}
+
+// Generated fragments as they are printed, "{(v1,v2,...):weight}" with six
+// significant digits each, in their order: what text generation promises
+// to give exactly as the definitions do, whatever order the engine summed
+// the weights in.
+inline std::vector<std::string> printed(const std::vector<Hyperedge>& list) {
+  std::vector<std::string> result;
+  for (const Hyperedge& h : list) {
+    std::string text;
+    appendText(text, h);
+    result.push_back(text);
   }
   return result;
 }

@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "learner/driver/learner_folder_testing.h"
 
@@ -26,7 +27,12 @@ struct RunRecord {
 
 class Scenario {
  public:
-  explicit Scenario(unsigned seed) : random(seed) { write(); }
+  // `rounded`: a weight-update parameter whose sums round (0.1, 0.3, 0.7,
+  // -0.1, 1e-3), and more pairs, so that rounded weights meet in sums.
+  explicit Scenario(unsigned seed, bool rounded = false)
+      : random(seed), rounded(rounded) {
+    write();
+  }
 
   RunRecord run(const std::string& arguments) const {
     const LearnerFolder folder;
@@ -52,6 +58,7 @@ class Scenario {
     const int order = pick(0, 4);
     const int order2 = pick(0, 6);
     const char* updates[] = {"0.5", "0.1", "0", "-0.5"};
+    const char* roundedUpdates[] = {"0.1", "0.3", "0.7", "-0.1", "1e-3"};
     threadCount = static_cast<unsigned>(pick(1, 2));
     seed = static_cast<unsigned>(pick(0, 1000));
     std::ostringstream script;
@@ -59,7 +66,8 @@ class Scenario {
            << order << '\n'
            << order2 << '\n'
            << pick(1, 5) << '\n'
-           << updates[pick(0, 3)] << '\n'
+           << (rounded ? roundedUpdates[pick(0, 4)] : updates[pick(0, 3)])
+           << '\n'
            << pick(0, 40) << "\ns.csv\ni.csv\ntext.txt\nimage.txt\n";
     configure = script.str();
 
@@ -67,17 +75,24 @@ class Scenario {
     // collide and vote sums tie; -1 words are wildcards.
     std::ostringstream sentenceLines;
     std::ostringstream imageLines;
-    const int pairs = pick(1, 12);
+    const int pairs = rounded ? pick(4, 24) : pick(1, 12);
     const int imageLength = pick(1, 30);
     // Now and then long sentences, whose windows repeat many times.
     const int mostWords = pick(0, 5) == 0 ? 300 : 8;
+    std::vector<std::string> written;
     for (int pair = 0; pair < pairs; ++pair) {
-      const int words = pick(0, mostWords);
-      for (int w = 0; w < words; ++w) {
-        sentenceLines << (w > 0 ? "," : "")
-                      << (pick(0, 12) == 0 ? -1 : pick(0, 5));
+      // With rounded weights, sentences repeat now and then.
+      if (rounded && !written.empty() && pick(0, 3) == 0) {
+        written.push_back(written[static_cast<std::size_t>(pick(0, pair - 1))]);
+      } else {
+        std::ostringstream line;
+        const int words = pick(0, mostWords);
+        for (int w = 0; w < words; ++w) {
+          line << (w > 0 ? "," : "") << (pick(0, 12) == 0 ? -1 : pick(0, 5));
+        }
+        written.push_back(line.str());
       }
-      sentenceLines << '\n';
+      sentenceLines << written.back() << '\n';
       for (int p = 0; p < imageLength; ++p) {
         imageLines << (p > 0 ? "," : "") << pick(0, pick(0, 3));
       }
@@ -88,6 +103,7 @@ class Scenario {
   }
 
   std::mt19937 random;
+  bool rounded;
   std::string configure;
   std::string sentences;
   std::string images;
@@ -106,6 +122,20 @@ TEST(LiteralPath, IndexedRunsWriteExactlyWhatTheLiteralPathWrites) {
                                 << data.describe();
     EXPECT_NE(std::string::npos, literal.out.find("#1 Init Sampling Step"))
         << "scenario " << scenario;
+  }
+}
+
+// Weights that are not binary fractions: the indexed engine sums in its
+// own order with bounds and adds up in the defined order what they leave
+// undecided, and must still write the same bytes.
+TEST(LiteralPath, IndexedRunsWithRoundedWeightsWriteWhatTheLiteralPathWrites) {
+  for (unsigned scenario = 0; scenario < 40; ++scenario) {
+    const Scenario data(1000 + scenario, true);
+    const RunRecord literal = data.run("--literal --threads 1");
+    const RunRecord indexed =
+        data.run("--threads " + std::to_string(data.threads()));
+    EXPECT_EQ(literal, indexed) << "scenario " << scenario << ", run script:\n"
+                                << data.describe();
   }
 }
 

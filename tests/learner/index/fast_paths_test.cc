@@ -19,8 +19,8 @@ namespace {
 
 using hn::Hyperedge;
 using hn::ImageBuffer;
-using hn::testing::entries;
 using hn::testing::LearnerFixture;
+using hn::testing::printed;
 
 constexpr std::int32_t kWords = 4;
 constexpr std::int32_t kPositions = 60;  // of the image's 4800
@@ -111,7 +111,7 @@ void expectSameAnswers(LearnerFixture& f, RandomStore& random, int queries,
     std::vector<Hyperedge> fromDefinition;
     indexed.generate(image, fromIndex);
     definitions.generateText(f.learner.layout(), image, fromDefinition);
-    EXPECT_EQ(entries(fromDefinition), entries(fromIndex))
+    EXPECT_EQ(printed(fromDefinition), printed(fromIndex))
         << context << ", image " << q;
   }
 }

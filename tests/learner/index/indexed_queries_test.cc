@@ -23,7 +23,7 @@ using hn::ImageBuffer;
 using hn::InstanceList;
 using hn::Layout;
 using hn::testing::edge;
-using hn::testing::entries;
+using hn::testing::printed;
 
 struct Engines {
   hn::SimpleSTLMapStorage store;
@@ -102,7 +102,7 @@ TEST(IndexedQueries, AnswerAsTheDefinitionsOnTheirSpecialCases) {
         std::vector<Hyperedge> literal = given;
         e.indexed.generateText(c.layout, image, fast);
         e.literal.generateText(c.layout, image, literal);
-        EXPECT_EQ(entries(literal), entries(fast)) << c.what;
+        EXPECT_EQ(printed(literal), printed(fast)) << c.what;
       }
     }
     for (const auto& [vertices, weight] : c.stored) {
@@ -176,7 +176,7 @@ TEST(IndexedQueries, CountAndCheckEveryPairAgainstItsOwnImage) {
       std::vector<Hyperedge> literalText;
       e.indexed.generateText(layout, image, fastText);
       e.literal.generateText(layout, image, literalText);
-      EXPECT_EQ(entries(literalText), entries(fastText))
+      EXPECT_EQ(printed(literalText), printed(fastText))
           << "round " << round << ", pair " << pair;
     }
     // The store changes as a weight update changes it.

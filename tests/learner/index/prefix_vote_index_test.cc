@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <random>
 #include <vector>
 
 #include "learner/data/hyperedge_testing.h"
@@ -168,6 +170,60 @@ TEST(PrefixVotes, RankCandidatesAsVotingWindowByWindowWould) {
   EXPECT_TRUE(before({60000, 1, 1.0}, {70000, 1, 1.0}));
   EXPECT_FALSE(before({70000, 1, 1.0}, {60000, 1, 1.0}));
   EXPECT_FALSE(before({60000, 1, 1.0}, {60000, 1, 1.0}));
+}
+
+// Weights as fixed-point integers of 2^-80, exact for the test's weights:
+// the exact sum the tables' running sums are compared with.
+__extension__ typedef __int128 Int128;
+Int128 fixedPoint(double weight) {
+  return static_cast<Int128>(std::ldexp(weight, 80));
+}
+
+// A vote's running sum, kept by adding each change of a weight, stays
+// within its error bound of the exact sum of the current weights, however
+// they change; its magnitude bounds their absolute sum, its terms count
+// the slots; and while weights are binary fractions nothing rounds.
+TEST(PrefixVotes, RunningSumsStayWithinTheirErrorBounds) {
+  for (const double step : {0.1, 0.3, -0.1, 1e-3, 0.7, 0.5}) {
+    SimpleSTLMapStorage store;
+    PrefixVoteIndex index{store, kPrefix, kLength};
+    std::mt19937 random(3);
+    std::vector<hn::Hyperedge> stored;
+    for (std::int32_t i = 0; i < 6; ++i) {
+      stored.push_back(edge({1, 10005, 20006 + 10000 * (i % 3) + i}));
+      store.setWeight(stored.back(), 1.0 + i);
+    }
+    for (int change = 0; change < 400; ++change) {
+      const hn::Hyperedge& h = stored[static_cast<std::size_t>(
+          std::uniform_int_distribution<int>(0, 5)(random))];
+      const double sign =
+          std::uniform_int_distribution<int>(0, 2)(random) == 0 ? -1.0 : 1.0;
+      store.setWeight(h, store.getWeight(h) + sign * step);
+      for (const PrefixVoteIndex::Vote& vote : index.votes(0)) {
+        Int128 exact = 0;
+        double magnitude = 0.0;
+        std::uint32_t terms = 0;
+        for (const hn::Hyperedge& s : stored) {
+          for (std::uint32_t slot = kPrefix; slot < kLength; ++slot) {
+            if (s.vertices[slot] != vote.vertex) continue;
+            exact += fixedPoint(store.getWeight(s));
+            magnitude += std::fabs(store.getWeight(s));
+            ++terms;
+          }
+        }
+        const Int128 off = fixedPoint(vote.sum) - exact;
+        const double distance =
+            std::ldexp(static_cast<double>(off < 0 ? -off : off), -80);
+        EXPECT_LE(distance, vote.error)
+            << "step " << step << ", change " << change;
+        EXPECT_LE(magnitude * (1 - 0x1p-40), vote.magnitude);
+        EXPECT_EQ(terms, vote.terms);
+        if (step == 0.5) {
+          EXPECT_EQ(0.0, vote.error);
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
