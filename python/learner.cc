@@ -187,8 +187,9 @@ TrainedPopulation::TrainedPopulation(const LearnerSettings& settings,
       training(std::make_unique<Training>(
           trainingSettingsOf(settings), *data,
           [&settings](SimpleSTLMapStorage& storage) {
+            // generate_text hands out the weights themselves.
             return makeQueryEngine(storage, settings.literal,
-                                   settings.threads.value_or(0));
+                                   settings.threads.value_or(0), true);
           })) {
   // The texts the learner hands the data set when it trains, so that the
   // pairs it is checked with are the pairs it trains on.

@@ -13,12 +13,13 @@ std::unique_ptr<Queries> makeQueries(SimpleSTLMapStorage& storage,
 }
 
 std::unique_ptr<Queries> makeQueryEngine(SimpleSTLMapStorage& storage,
-                                         bool literal, unsigned threads) {
+                                         bool literal, unsigned threads,
+                                         bool exactFragmentWeights) {
   CommandLine threadsOnly;
   threadsOnly.threads = threads;
   const unsigned count = threadsOnly.threadCount();
   if (literal) return std::make_unique<LiteralQueries>(storage, count);
-  return std::make_unique<IndexedQueries>(storage, count);
+  return std::make_unique<IndexedQueries>(storage, count, exactFragmentWeights);
 }
 
 }  // namespace hn

@@ -74,8 +74,11 @@ Differences differences(const ImageBuffer& generated,
 
 }  // namespace
 
-IndexedQueries::IndexedQueries(Population& population, unsigned threads)
-    : population(population), threads(threads) {
+IndexedQueries::IndexedQueries(Population& population, unsigned threads,
+                               bool exactFragmentWeights)
+    : population(population),
+      threads(threads),
+      exactFragmentWeights(exactFragmentWeights) {
   population.addObserver(*this);
 }
 
@@ -281,7 +284,8 @@ const TextGenerator& IndexedQueries::currentText(Layout layout) const {
   const std::lock_guard lock(building);
   if (!textCurrent.load(std::memory_order_relaxed) || textLayout != layout) {
     text = std::make_unique<TextGenerator>(population, layout.sentenceSlots,
-                                           layout.imageSlots, true, &counts);
+                                           layout.imageSlots, true, &counts,
+                                           exactFragmentWeights);
     textLayout = layout;
     textCurrent.store(true, std::memory_order_release);
   }

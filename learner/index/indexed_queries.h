@@ -43,7 +43,12 @@ class TextGenerator;
 // the store does not change. Borrows the population, which must outlive it.
 class IndexedQueries final : public Queries, private StoreObserver {
  public:
-  IndexedQueries(Population& population, unsigned threads);
+  // With `exactFragmentWeights`, generated text carries the very weights of
+  // the definition, not only weights that print and rank alike (see
+  // `TextGenerator`): slower where weights round, for callers that hand
+  // out the doubles.
+  IndexedQueries(Population& population, unsigned threads,
+                 bool exactFragmentWeights = false);
   ~IndexedQueries() override;
   IndexedQueries(const IndexedQueries&) = delete;
   IndexedQueries& operator=(const IndexedQueries&) = delete;
@@ -93,6 +98,7 @@ class IndexedQueries final : public Queries, private StoreObserver {
 
   Population& population;
   const unsigned threads;
+  const bool exactFragmentWeights;
 
   // Built when first needed, under `building`; a store change marks them
   // out of date for the next query to bring up to date.

@@ -36,10 +36,11 @@ bool printsAlike(double low, double high) {
 TextGenerator::TextGenerator(const Population& population,
                              std::uint32_t sentenceSlots,
                              std::uint32_t imageSlots, bool indexed,
-                             FallbackCounts* counts)
+                             FallbackCounts* counts, bool exactWeights)
     : sentenceSlots(sentenceSlots),
       length(sentenceSlots + imageSlots),
-      counts(counts) {
+      counts(counts),
+      exactWeights(exactWeights) {
   population.forEachInVertexOrder([&](HyperedgeId, HyperedgeView stored) {
     // Only hyperedges of the run's layout can be read slot by slot.
     if (stored.vertices.size() != length) return;
@@ -183,6 +184,13 @@ void TextGenerator::rankBounded(const ImageBuffer& image,
     if (counts != nullptr) {
       counts->fragmentsRecomputed.fetch_add(undecided.size(),
                                             std::memory_order_relaxed);
+    }
+  }
+  if (exactWeights) {
+    // The ranks are certain, and each exact sum lies within its bounds, so
+    // putting it in place changes no rank.
+    for (const std::uint32_t part : found) {
+      if (radius[part] != 0.0) weight[part] = orderedPartSum(image, part);
     }
   }
   if (counts != nullptr) {

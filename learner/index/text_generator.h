@@ -29,7 +29,10 @@ class Population;
 // among their neighbours; the other fragments are added up again in vertex
 // order (counted in `counts` when given). The fragments' weights then
 // print exactly as the definition's do, in the same order, though the
-// weights themselves may differ in their last bits.
+// weights themselves may differ in their last bits, unless `exactWeights`
+// asks for the very doubles of the definition: the fragments whose bounds
+// left them a margin are then added up again in vertex order too, once
+// their ranks are certain (for callers that hand out the doubles).
 //
 // Sentence parts holding the wildcard -1 merge with every part they match,
 // and fragments passed in take part in the merging: both are merged
@@ -38,7 +41,7 @@ class TextGenerator {
  public:
   TextGenerator(const Population& population, std::uint32_t sentenceSlots,
                 std::uint32_t imageSlots, bool indexed = true,
-                FallbackCounts* counts = nullptr);
+                FallbackCounts* counts = nullptr, bool exactWeights = false);
 
   // Merges into `fragments` the sentence parts of the hyperedges whose image
   // vertices all agree with `image`, then sorts `fragments` by rank. Safe to
@@ -83,6 +86,7 @@ class TextGenerator {
   std::vector<double> partMagnitude;
   std::vector<int> partFractionBits;
   FallbackCounts* counts = nullptr;
+  bool exactWeights = false;
   std::unique_ptr<AgreementIndex> index;
 };
 

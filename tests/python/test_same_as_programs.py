@@ -144,3 +144,14 @@ def test_every_form_of_the_same_values_trains_the_same(form):
     learner = hn.Learner(order=2, order2=2, per_line=5, seed=1)
     assert learner.fit([s[:3] for s in sentences], form(images)) == expected
     assert np.array_equal(learner.population[0], reference.population[0])
+
+
+@pytest.mark.parametrize("weight_update", [0.1, 0.3])
+def test_generated_weights_are_the_very_doubles_of_the_literal_engine(
+        weight_update):
+    sentences, images = shapes(40, seed=7)
+    fast, plain = (hn.Learner(order=2, order2=2, per_line=8, seed=1,
+                              weight_update=weight_update, literal=literal)
+                   for literal in (False, True))
+    assert fast.fit(sentences, images) == plain.fit(sentences, images)
+    assert fast.generate_text(images) == plain.generate_text(images)

@@ -6,6 +6,7 @@
 // fragments tie or nearly tie (0.1 + 0.2 is not 0.3).
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -31,6 +32,7 @@ using hn::testing::printed;
 struct Engines {
   hn::SimpleSTLMapStorage store;
   hn::IndexedQueries indexed{store, 2};
+  hn::IndexedQueries exactText{store, 2, true};
   hn::LiteralQueries literal{store};
 
   // Reinforces as the weight update does: the weight read, plus `step`.
@@ -40,6 +42,19 @@ struct Engines {
 };
 
 constexpr std::int32_t kPositions = 12;  // of the image's 4800
+
+// Each fragment's words and the bits of its weight.
+std::vector<std::pair<std::vector<std::int32_t>, std::uint64_t>> bitsOf(
+    const std::vector<Hyperedge>& fragments) {
+  std::vector<std::pair<std::vector<std::int32_t>, std::uint64_t>> bits;
+  for (const Hyperedge& fragment : fragments) {
+    bits.emplace_back(
+        std::vector<std::int32_t>(fragment.vertices,
+                                  fragment.vertices + fragment.vertexCount),
+        std::bit_cast<std::uint64_t>(fragment.weight));
+  }
+  return bits;
+}
 
 class Random {
  public:
@@ -130,6 +145,10 @@ void expectSameAnswers(Engines& e, Layout layout, const InstanceList& pairs,
     e.indexed.generateText(layout, image, fastText);
     e.literal.generateText(layout, image, literalText);
     EXPECT_EQ(printed(literalText), printed(fastText)) << where;
+    // Asked for them, the very doubles.
+    std::vector<Hyperedge> exactText;
+    e.exactText.generateText(layout, image, exactText);
+    EXPECT_EQ(bitsOf(literalText), bitsOf(exactText)) << where;
   }
   EXPECT_EQ(e.literal.imageMismatches(layout, pairs, {}),
             e.indexed.imageMismatches(layout, pairs, {}))
