@@ -236,15 +236,14 @@ PYBIND11_MODULE(hn, module) {
             // order and order2 come from the model.
             const py::int_ fromTheModel(0);
             return hn::Learner::load(
-                path, settingsOf(fromTheModel, fromTheModel, epochs,
-                                 weightUpdate, perLine, seed, threads, literal,
-                                 warmStart));
+                path,
+                settingsOf(fromTheModel, fromTheModel, epochs, weightUpdate,
+                           perLine, seed, threads, literal, warmStart));
           },
           py::arg("path"), py::kw_only(), py::arg("epochs") = 3,
           py::arg("weight_update") = 0.5, py::arg("per_line") = 30,
           py::arg("seed") = py::none(), py::arg("threads") = py::none(),
-          py::arg("literal") = false, py::arg("warm_start") = false,
-          kLoadDoc)
+          py::arg("literal") = false, py::arg("warm_start") = false, kLoadDoc)
       .def("__len__", &hn::Learner::size, "The number of stored hyperedges.")
       .def_property_readonly(
           "population", &hn::Learner::population,
@@ -270,9 +269,9 @@ PYBIND11_MODULE(hn, module) {
           "threads", [](const hn::Learner& l) { return l.settings.threads; })
       .def_property_readonly(
           "literal", [](const hn::Learner& l) { return l.settings.literal; })
-      .def_property_readonly(
-          "warm_start",
-          [](const hn::Learner& l) { return l.settings.warmStart; });
+      .def_property_readonly("warm_start", [](const hn::Learner& l) {
+        return l.settings.warmStart;
+      });
 
   module.def("assemble", &hn::assemble, py::arg("fragments"),
              py::arg("dictionary"), py::kw_only(),
