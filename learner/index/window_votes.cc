@@ -198,10 +198,17 @@ const std::vector<std::uint32_t>& WindowVotes::survivorsBounded() {
     counts->positionsRecomputed.fetch_add(recomputedPositions,
                                           std::memory_order_relaxed);
   }
+  return keepBestPerPosition();
+}
+
+// The best candidate of every position voted for, in the order the
+// positions were first voted for; `bestAt` is left clear for the next.
+const std::vector<std::uint32_t>& WindowVotes::keepBestPerPosition() {
+  Scratch& tables = scratch();
   tables.kept.clear();
   for (const std::size_t position : tables.positions) {
-    tables.kept.push_back(bestAt[position] - 1);
-    bestAt[position] = 0;
+    tables.kept.push_back(tables.bestAt[position] - 1);
+    tables.bestAt[position] = 0;
   }
   return tables.kept;
 }
@@ -249,12 +256,7 @@ const std::vector<std::uint32_t>& WindowVotes::survivors() {
       best = i + 1;
     }
   }
-  tables.kept.clear();
-  for (const std::size_t position : tables.positions) {
-    tables.kept.push_back(bestAt[position] - 1);
-    bestAt[position] = 0;
-  }
-  return tables.kept;
+  return keepBestPerPosition();
 }
 
 void WindowVotes::bestPerPosition(std::vector<std::int32_t>& vertices) {

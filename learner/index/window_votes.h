@@ -46,6 +46,7 @@ class WindowVotes {
   // The candidates that survive per position, as indexes.
   const std::vector<std::uint32_t>& survivors();
   const std::vector<std::uint32_t>& survivorsBounded();
+  const std::vector<std::uint32_t>& keepBestPerPosition();
   // Replaces a candidate's sum by the one voting in order gives.
   void recompute(std::uint32_t candidate);
   // Orders `kept` as `ranksBefore` would with sums voting in order gives.

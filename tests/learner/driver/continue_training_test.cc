@@ -15,28 +15,6 @@ using namespace hn::testing;
 
 using Population = std::map<std::vector<std::int32_t>, double>;
 
-// Six pairs from `first` on, over a small vocabulary whose images share
-// most values: two calls with different `first` give two data sets that
-// share some hyperedges and not others.
-void writePairs(const LearnerFolder& folder, int first) {
-  std::string sentences;
-  std::string images;
-  for (int pair = first; pair < first + 6; ++pair) {
-    for (int word = 0; word < 5; ++word) {
-      if (word > 0) sentences += ',';
-      sentences += std::to_string((pair + word) % 7);
-    }
-    sentences += '\n';
-    for (int position = 0; position < 4800; ++position) {
-      if (position > 0) images += ',';
-      images += std::to_string((position / 600 + pair) % 3);
-    }
-    images += '\n';
-  }
-  folder.write("s.csv", sentences);
-  folder.write("i.csv", images);
-}
-
 void writeRunScript(const LearnerFolder& folder, const std::string& direction,
                     const std::string& epochs = "3",
                     const std::string& weightUpdate = "0.5",
@@ -92,7 +70,7 @@ TEST(ContinuedTraining, FromAnEmptyModelWritesWhatAFreshRunWrites) {
         "--seed 3 --save-model out.model --continue-from empty.model"};
     for (int i = 0; i < 2; ++i) {
       LearnerFolder folder;
-      writePairs(folder, 0);
+      writeSixPairs(folder, 0);
       writeRunScript(folder, direction, "3", "0.1");
       saveEmptyModel(folder, "empty.model");
       outputs[i] = written(runOk(folder, arguments[i]), folder, direction);
@@ -115,10 +93,10 @@ TEST(ContinuedTraining, SamplingCountsTheNewDataOntoTheSavedPopulation) {
   };
   for (const Case c : {Case{0, "7", true}, Case{4, "9", false}}) {
     LearnerFolder folder;
-    writePairs(folder, 0);
+    writeSixPairs(folder, 0);
     writeRunScript(folder, "1", "3", "0.1");
     runOk(folder, "--seed 7 --save-model a.model");
-    writePairs(folder, c.firstPair);
+    writeSixPairs(folder, c.firstPair);
     writeRunScript(folder, "1", "1", "0.1");
     const std::string seed = std::string("--seed ") + c.seed;
     runOk(folder, seed + " --save-model b.model");
@@ -140,10 +118,10 @@ TEST(ContinuedTraining, SamplingCountsTheNewDataOntoTheSavedPopulation) {
 TEST(ContinuedTraining, EpochsKeepEverySavedAndEverySampledHyperedge) {
   for (const std::string direction : {"0", "1"}) {
     LearnerFolder folder;
-    writePairs(folder, 0);
+    writeSixPairs(folder, 0);
     writeRunScript(folder, direction);
     runOk(folder, "--seed 7 --save-model a.model");
-    writePairs(folder, 4);
+    writeSixPairs(folder, 4);
     runOk(folder, "--seed 9 --save-model b.model");
     runOk(folder, "--seed 9 --continue-from a.model --save-model ab.model");
 
@@ -160,11 +138,11 @@ TEST(ContinuedTraining, AReloadedChainGeneratesWhatItsLastRunGenerated) {
   for (const std::string direction : {"0", "1"}) {
     LearnerFolder folder;
     writeRunScript(folder, direction, "3", "0.3");
-    writePairs(folder, 0);
+    writeSixPairs(folder, 0);
     runOk(folder, "--seed 1 --save-model m.model");
-    writePairs(folder, 3);
+    writeSixPairs(folder, 3);
     runOk(folder, "--seed 2 --continue-from m.model --save-model m.model");
-    writePairs(folder, 6);
+    writeSixPairs(folder, 6);
     runOk(folder, "--seed 3 --continue-from m.model --save-model m.model");
     const std::string generated = folder.read(outputName(direction));
     ASSERT_FALSE(generated.empty());
@@ -178,10 +156,10 @@ TEST(ContinuedTraining, AReloadedChainGeneratesWhatItsLastRunGenerated) {
 // model comes out as when saving elsewhere.
 TEST(ContinuedTraining, MaySaveOverTheModelItContinuesFrom) {
   LearnerFolder folder;
-  writePairs(folder, 0);
+  writeSixPairs(folder, 0);
   writeRunScript(folder, "1");
   runOk(folder, "--seed 1 --save-model m.model");
-  writePairs(folder, 2);
+  writeSixPairs(folder, 2);
   runOk(folder, "--seed 2 --continue-from m.model --save-model other.model");
   runOk(folder, "--seed 2 --continue-from m.model --save-model m.model");
   EXPECT_EQ(folder.read("other.model"), folder.read("m.model"));
@@ -209,7 +187,7 @@ TEST(ContinuedTraining, RefusesAModelItCannotUseBeforeWritingAnything) {
        2, "text.txt"},
   };
   LearnerFolder models;
-  writePairs(models, 0);
+  writeSixPairs(models, 0);
   writeRunScript(models, "1", "1", "0.5", "3");
   runOk(models, "--seed 1 --save-model order3.model");
   writeRunScript(models, "1", "1");
@@ -218,7 +196,7 @@ TEST(ContinuedTraining, RefusesAModelItCannotUseBeforeWritingAnything) {
 
   for (const Case& c : cases) {
     LearnerFolder folder;
-    writePairs(folder, 0);
+    writeSixPairs(folder, 0);
     writeRunScript(folder, "1");
     folder.write("m.model", model);
     folder.write("cut.model", model.substr(0, model.size() - 20));
@@ -248,10 +226,10 @@ TEST(ContinuedTraining, WritesWhatTheLiteralAlgorithmsWrite) {
     const std::string engines[] = {"", " --literal"};
     for (int i = 0; i < 2; ++i) {
       LearnerFolder folder;
-      writePairs(folder, 0);
+      writeSixPairs(folder, 0);
       writeRunScript(folder, c.direction, "3", c.firstWeightUpdate);
       runOk(folder, "--seed 4 --save-model a.model" + engines[i]);
-      writePairs(folder, 3);
+      writeSixPairs(folder, 3);
       writeRunScript(folder, c.direction, "3", c.secondWeightUpdate);
       outputs[i] =
           written(runOk(folder,

@@ -12,27 +12,6 @@ namespace {
 
 using namespace hn::testing;
 
-// Six pairs over a small vocabulary whose images share most values, so
-// that training reinforces and weights become sums of the parameter.
-void writePairs(const LearnerFolder& folder) {
-  std::string sentences;
-  std::string images;
-  for (int pair = 0; pair < 6; ++pair) {
-    for (int word = 0; word < 5; ++word) {
-      if (word > 0) sentences += ',';
-      sentences += std::to_string((pair + word) % 7);
-    }
-    sentences += '\n';
-    for (int position = 0; position < 4800; ++position) {
-      if (position > 0) images += ',';
-      images += std::to_string((position / 600 + pair) % 3);
-    }
-    images += '\n';
-  }
-  writeFile(folder.work() / "s.csv", sentences);
-  writeFile(folder.work() / "i.csv", images);
-}
-
 std::string runScript(const std::string& direction,
                       const std::string& weightUpdate = "0.5",
                       const std::string& sentenceFile = "s.csv",
@@ -49,7 +28,7 @@ std::string outputName(const std::string& direction) {
 // Trains with a seed, saves the model as m.model and returns the output.
 std::string trainAndSave(const LearnerFolder& folder,
                          const std::string& script) {
-  writePairs(folder);
+  writeSixPairs(folder);
   writeFile(folder.work() / "configure.txt", script);
   const ProgramResult trained = folder.run("--seed 7 --save-model m.model");
   EXPECT_EQ(0, trained.status) << trained.err;
@@ -83,7 +62,7 @@ TEST(SavedModel, SavingChangesNothingElseTheRunWrites) {
   std::string outputs[2];
   for (int i = 0; i < 2; ++i) {
     LearnerFolder folder;
-    writePairs(folder);
+    writeSixPairs(folder);
     writeFile(folder.work() / "configure.txt", runScript("1", "0.1"));
     const ProgramResult run = folder.run(arguments[i]);
     ASSERT_EQ(0, run.status) << run.err;
@@ -96,7 +75,7 @@ TEST(SavedModel, SavingChangesNothingElseTheRunWrites) {
 TEST(SavedModel, HeldOutAccuracyIsTheLastTrainingAccuracyOnTheSameData) {
   for (const std::string direction : {"0", "1"}) {
     LearnerFolder folder;
-    writePairs(folder);
+    writeSixPairs(folder);
     writeFile(folder.work() / "configure.txt", runScript(direction));
     const ProgramResult trained = folder.run("--seed 7 --save-model m.model");
     ASSERT_EQ(0, trained.status) << trained.err;
@@ -289,7 +268,7 @@ TEST(SavedModel, AnEndlessInputIsReadNoFurtherThanItsHeaderAllows) {
 
 TEST(SavedModel, AnUnwritableModelFolderStopsBeforeTraining) {
   LearnerFolder folder;
-  writePairs(folder);
+  writeSixPairs(folder);
   writeFile(folder.work() / "configure.txt", runScript("1"));
   const ProgramResult run = folder.run("--save-model missing/m.model");
   EXPECT_EQ(1, run.status);
