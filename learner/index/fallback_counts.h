@@ -18,6 +18,13 @@ struct FallbackCounts {
   // Text fragments summed with bounds, and those summed again in order.
   std::atomic<std::uint64_t> fragments{0};
   std::atomic<std::uint64_t> fragmentsRecomputed{0};
+  // Images whose text was generated, those whose agreeing hyperedges were
+  // found through the postings or by testing every hyperedge, and the
+  // hyperedges those two ways tested.
+  std::atomic<std::uint64_t> images{0};
+  std::atomic<std::uint64_t> imagesByPostings{0};
+  std::atomic<std::uint64_t> imagesScanned{0};
+  std::atomic<std::uint64_t> hyperedgesTested{0};
 
   void reset() {
     positions = 0;
@@ -25,6 +32,10 @@ struct FallbackCounts {
     candidatesRecomputed = 0;
     fragments = 0;
     fragmentsRecomputed = 0;
+    images = 0;
+    imagesByPostings = 0;
+    imagesScanned = 0;
+    hyperedgesTested = 0;
   }
 };
 

@@ -61,6 +61,8 @@ TextGenerator::TextGenerator(const Population& population,
     return w == 0.0 && std::signbit(w);
   });
   if (!indexed || partsHoldWildcards || imageSlots == 0) return;
+  postings = std::make_unique<VertexPostings>(vertices, weights.size(),
+                                              sentenceSlots, length);
   if (!sumsExact()) {
     if (!std::all_of(weights.begin(), weights.end(),
                      [](double w) { return std::isfinite(w); })) {
@@ -104,11 +106,22 @@ void TextGenerator::generate(const ImageBuffer& image,
   std::vector<double> weight;
   std::vector<std::int64_t> count;
   std::vector<double> error;
+  // Whichever way takes the fewest steps: the index, the postings or
+  // testing every hyperedge.
   const std::size_t scanCost = weights.size() * (length - sentenceSlots + 1);
+  thread_local VertexPostings::Candidates candidates;
+  const std::size_t postingCost =
+      postings != nullptr ? postingSteps(image, candidates) : scanCost;
   const bool fromIndex =
-      index != nullptr && index->trySumAgreeing(image, scanCost, weight, count,
-                                                bounded ? &error : nullptr);
-  if (!fromIndex) sumByScanning(image, weight, count);
+      index != nullptr &&
+      index->trySumAgreeing(image, std::min(scanCost, postingCost), weight,
+                            count, bounded ? &error : nullptr);
+  if (!fromIndex && postingCost < scanCost) {
+    sumByPostings(image, candidates, weight, count);
+  } else if (!fromIndex) {
+    sumByScanning(image, weight, count);
+  }
+  if (counts != nullptr) counts->images.fetch_add(1, std::memory_order_relaxed);
 
   std::vector<std::uint32_t> found;
   for (std::uint32_t part = 0; part < count.size(); ++part) {
@@ -217,10 +230,44 @@ double TextGenerator::orderedPartSum(const ImageBuffer& image,
 void TextGenerator::sumByScanning(const ImageBuffer& image,
                                   std::vector<double>& weight,
                                   std::vector<std::int64_t>& count) const {
+  if (counts != nullptr) {
+    counts->imagesScanned.fetch_add(1, std::memory_order_relaxed);
+    counts->hyperedgesTested.fetch_add(weights.size(),
+                                       std::memory_order_relaxed);
+  }
   weight.assign(firstOfPart.size(), 0.0);
   count.assign(firstOfPart.size(), 0);
   for (std::size_t i = 0; i < weights.size(); ++i) {
     if (!agreesWithImage(vertices.data() + i * length, image)) continue;
+    weight[partOf[i]] += weights[i];
+    count[partOf[i]] += 1;
+  }
+}
+
+std::size_t TextGenerator::postingSteps(
+    const ImageBuffer& image, VertexPostings::Candidates& candidates) const {
+  return postings->candidates(image, candidates) * (length - sentenceSlots) +
+         postings->filedPositions();
+}
+
+// The agreeing hyperedges, found through the postings, add up in vertex
+// order as in `sumByScanning`.
+void TextGenerator::sumByPostings(const ImageBuffer& image,
+                                  const VertexPostings::Candidates& candidates,
+                                  std::vector<double>& weight,
+                                  std::vector<std::int64_t>& count) const {
+  thread_local std::vector<std::uint32_t> agreeing;
+  agreeing.clear();
+  postings->agreeing(image, candidates, agreeing);
+  if (counts != nullptr) {
+    std::size_t tested = 0;
+    for (const auto& [begin, end] : candidates) tested += end - begin;
+    counts->imagesByPostings.fetch_add(1, std::memory_order_relaxed);
+    counts->hyperedgesTested.fetch_add(tested, std::memory_order_relaxed);
+  }
+  weight.assign(firstOfPart.size(), 0.0);
+  count.assign(firstOfPart.size(), 0);
+  for (const std::uint32_t i : agreeing) {
     weight[partOf[i]] += weights[i];
     count[partOf[i]] += 1;
   }

@@ -8,6 +8,7 @@
 #include "learner/data/image.h"
 #include "learner/index/agreement_index.h"
 #include "learner/index/fallback_counts.h"
+#include "learner/index/vertex_postings.h"
 
 namespace hn {
 
@@ -54,6 +55,14 @@ class TextGenerator {
                        const ImageBuffer& image) const;
   void sumByScanning(const ImageBuffer& image, std::vector<double>& weight,
                      std::vector<std::int64_t>& count) const;
+  // The steps `sumByPostings` would take, with its `candidates`.
+  std::size_t postingSteps(const ImageBuffer& image,
+                           VertexPostings::Candidates& candidates) const;
+  // Sums as `sumByScanning`'s, from the hyperedges the postings found.
+  void sumByPostings(const ImageBuffer& image,
+                     const VertexPostings::Candidates& candidates,
+                     std::vector<double>& weight,
+                     std::vector<std::int64_t>& count) const;
   void mergeByScanning(const ImageBuffer& image,
                        std::vector<Hyperedge>& fragments) const;
   bool sumsExact() const;
@@ -88,6 +97,7 @@ class TextGenerator {
   FallbackCounts* counts = nullptr;
   bool exactWeights = false;
   std::unique_ptr<AgreementIndex> index;
+  std::unique_ptr<VertexPostings> postings;
 };
 
 }  // namespace hn

@@ -1,0 +1,181 @@
+// Finding the agreeing hyperedges through postings, for images that share
+// no background: against testing every hyperedge, on stores with vertices
+// outside the image, repeated and conflicting positions and hyperedges of
+// every size; and text generated through them against the definition, to
+// the bit, where weights round.
+#include "learner/index/vertex_postings.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "learner/data/image.h"
+#include "learner/data/simple_stl_map_storage.h"
+#include "learner/index/fallback_counts.h"
+#include "learner/index/text_generator.h"
+#include "learner/model/literal_queries.h"
+
+namespace {
+
+using hn::encodeImageVertex;
+using hn::Hyperedge;
+using hn::ImageBuffer;
+
+constexpr int kPositions = 40;  // of the image's 4800
+constexpr int kValues = 16;
+
+class Random {
+ public:
+  explicit Random(unsigned seed) : engine(seed) {}
+
+  int pick(int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(engine);
+  }
+
+  // Every position its own value: no background in common.
+  ImageBuffer image() {
+    ImageBuffer values;
+    values.fill(-1);
+    const int length = pick(0, 4) == 0 ? pick(1, kPositions) : kPositions;
+    for (int p = 0; p < length; ++p) {
+      values[static_cast<std::size_t>(p)] = pick(0, kValues - 1);
+    }
+    return values;
+  }
+
+  // Mostly vertices an image of `source` holds; now and then one outside
+  // the image, of a negative value, or another value at a position held
+  // already.
+  std::int32_t imageVertex(const ImageBuffer& source) {
+    switch (pick(0, 30)) {
+      case 0:
+        return encodeImageVertex(
+            static_cast<std::int32_t>(hn::kImageSize) + pick(0, 9), pick(0, 3));
+      case 1:
+        return encodeImageVertex(pick(0, kPositions - 1), -1);
+      case 2:
+        return hn::kWildcard;
+      default: {
+        const int position = pick(0, kPositions - 1);
+        const std::int32_t value = source[static_cast<std::size_t>(position)];
+        return encodeImageVertex(position, value < 0 ? pick(0, 3) : value);
+      }
+    }
+  }
+
+ private:
+  std::mt19937 engine;
+};
+
+bool agreesByTesting(const std::int32_t* imageVertices, std::uint32_t count,
+                     const ImageBuffer& image) {
+  for (std::uint32_t k = 0; k < count; ++k) {
+    const std::int32_t position = hn::imageVertexPosition(imageVertices[k]);
+    if (!hn::isImagePosition(position) ||
+        image[static_cast<std::size_t>(position)] !=
+            hn::imageVertexValue(imageVertices[k])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+TEST(VertexPostings, FindExactlyTheAgreeingHyperedgesInIncreasingOrder) {
+  for (unsigned seed = 0; seed < 40; ++seed) {
+    Random random(seed);
+    const auto sentenceSlots = static_cast<std::uint32_t>(random.pick(0, 3));
+    const auto imageSlots = static_cast<std::uint32_t>(random.pick(1, 4));
+    const std::uint32_t length = sentenceSlots + imageSlots;
+    const auto count = static_cast<std::size_t>(random.pick(0, 600));
+    std::vector<std::int32_t> vertices;
+    for (std::size_t i = 0; i < count; ++i) {
+      const ImageBuffer source = random.image();
+      for (std::uint32_t slot = 0; slot < length; ++slot) {
+        vertices.push_back(slot < sentenceSlots ? random.pick(0, 3)
+                                                : random.imageVertex(source));
+      }
+    }
+    const hn::VertexPostings postings(vertices, count, sentenceSlots, length);
+    for (int query = 0; query < 30; ++query) {
+      const ImageBuffer image = random.image();
+      std::vector<std::uint32_t> expected;
+      for (std::size_t i = 0; i < count; ++i) {
+        if (agreesByTesting(vertices.data() + i * length + sentenceSlots,
+                            imageSlots, image)) {
+          expected.push_back(static_cast<std::uint32_t>(i));
+        }
+      }
+      hn::VertexPostings::Candidates candidates;
+      const std::size_t tested = postings.candidates(image, candidates);
+      std::vector<std::uint32_t> found = {7};  // appended to, not replaced
+      postings.agreeing(image, candidates, found);
+      expected.insert(expected.begin(), 7);
+      EXPECT_EQ(expected, found) << "seed " << seed << ", query " << query;
+      EXPECT_LE(found.size() - 1, tested);
+      EXPECT_LE(tested, count);
+    }
+  }
+}
+
+// Each fragment's words and the bits of its weight.
+std::vector<std::pair<std::vector<std::int32_t>, std::uint64_t>> bitsOf(
+    const std::vector<Hyperedge>& fragments) {
+  std::vector<std::pair<std::vector<std::int32_t>, std::uint64_t>> bits;
+  for (const Hyperedge& fragment : fragments) {
+    bits.emplace_back(
+        std::vector<std::int32_t>(fragment.vertices,
+                                  fragment.vertices + fragment.vertexCount),
+        std::bit_cast<std::uint64_t>(fragment.weight));
+  }
+  return bits;
+}
+
+// Trained-like weights: ordered sums of steps that round, so that the
+// fragments' sums depend on the order of their terms; few words, so that
+// many hyperedges share a sentence part.
+TEST(VertexPostings, TextGeneratedThroughThemIsTheDefinitionsToTheBit) {
+  const double steps[] = {0.1, 0.3, 0.7, -0.1, 1e-3, 0.5};
+  for (unsigned seed = 0; seed < 18; ++seed) {
+    Random random(100 + seed);
+    const double step = steps[seed % std::size(steps)];
+    const std::uint32_t sentenceSlots = 1 + seed % 3;
+    const std::uint32_t imageSlots = 1 + seed % 4;
+    hn::SimpleSTLMapStorage store;
+    for (int i = 0; i < 2000; ++i) {
+      const ImageBuffer source = random.image();
+      Hyperedge hyperedge(sentenceSlots + imageSlots);
+      for (std::uint32_t slot = 0; slot < hyperedge.vertexCount; ++slot) {
+        hyperedge.vertices[slot] = slot < sentenceSlots
+                                       ? random.pick(0, 2)
+                                       : random.imageVertex(source);
+      }
+      for (int update = random.pick(1, 3); update > 0; --update) {
+        store.setWeight(hyperedge, store.getWeight(hyperedge) + step);
+      }
+    }
+    hn::FallbackCounts counts;
+    const hn::TextGenerator generator(store, sentenceSlots, imageSlots, true,
+                                      &counts, true);
+    const hn::LiteralQueries literal(store);
+    for (int query = 0; query < 20; ++query) {
+      const ImageBuffer image = random.image();
+      std::vector<Hyperedge> fast;
+      std::vector<Hyperedge> defined;
+      generator.generate(image, fast);
+      literal.generateText({sentenceSlots, imageSlots}, image, defined);
+      EXPECT_EQ(bitsOf(defined), bitsOf(fast))
+          << "seed " << seed << ", step " << step << ", query " << query;
+    }
+    // Most images are found through the postings, testing a part of the
+    // population.
+    EXPECT_GT(counts.imagesByPostings.load(), 10u) << "seed " << seed;
+    EXPECT_LT(counts.hyperedgesTested.load(), 20u * store.size())
+        << "seed " << seed;
+  }
+}
+
+}  // namespace
