@@ -46,6 +46,7 @@ struct Scratch {
   std::vector<std::uint32_t> stamp;
   std::uint32_t current = 0;
   std::vector<std::uint32_t> positions;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> deviantLists;
 };
 
 Scratch& scratch() {
@@ -263,12 +264,33 @@ bool AgreementIndex::trySumAgreeing(const ImageBuffer& image,
     cost += positionStart[p + 1] - positionStart[p];
   }
   if (cost > budget) return false;
+  cost += findDeviantLists(image, differing, space.deviantLists);
+  if (cost > budget) return false;
 
   for (const std::uint32_t p : differing) space.differs[p] = 1;
   sumOnReference(differing, weight, count, error);
-  addDeviants(image, differing, weight, count, error);
+  addDeviants(space.deviantLists, weight, count, error);
   for (const std::uint32_t p : differing) space.differs[p] = 0;
   return true;
+}
+
+// The deviants holding a vertex of the image at a differing position, as
+// ranges of `deviantList`; returns how many they are.
+std::size_t AgreementIndex::findDeviantLists(
+    const ImageBuffer& image, const std::vector<std::uint32_t>& differing,
+    std::vector<std::pair<std::uint32_t, std::uint32_t>>& lists) const {
+  lists.clear();
+  std::size_t total = 0;
+  if (deviants.empty()) return 0;
+  for (const std::uint32_t p : differing) {
+    if (image[p] < 0) continue;
+    const auto found = deviantsOfVertex.find(
+        encodeImageVertex(static_cast<std::int32_t>(p), image[p]));
+    if (found == deviantsOfVertex.end()) continue;
+    lists.push_back(found->second);
+    total += found->second.second - found->second.first;
+  }
+  return total;
 }
 
 // What the hyperedges on the reference add up to depends only on where the
@@ -369,11 +391,10 @@ void AgreementIndex::addBackSpread(const std::vector<std::uint32_t>& differing,
 
 // A hyperedge off the reference agrees when the image holds every one of
 // its off-reference vertices and differs at none of its other positions.
-void AgreementIndex::addDeviants(const ImageBuffer& image,
-                                 const std::vector<std::uint32_t>& differing,
-                                 std::vector<double>& weight,
-                                 std::vector<std::int64_t>& count,
-                                 std::vector<double>* error) const {
+void AgreementIndex::addDeviants(
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>>& lists,
+    std::vector<double>& weight, std::vector<std::int64_t>& count,
+    std::vector<double>* error) const {
   Scratch& space = scratch();
   if (space.hits.size() < deviants.size()) {
     space.hits.resize(deviants.size());
@@ -383,12 +404,8 @@ void AgreementIndex::addDeviants(const ImageBuffer& image,
     std::fill(space.stamp.begin(), space.stamp.end(), 0);
     space.current = 1;
   }
-  for (const std::uint32_t p : differing) {
-    if (image[p] < 0) continue;
-    const auto found = deviantsOfVertex.find(
-        encodeImageVertex(static_cast<std::int32_t>(p), image[p]));
-    if (found == deviantsOfVertex.end()) continue;
-    for (std::uint32_t i = found->second.first; i < found->second.second; ++i) {
+  for (const auto& [begin, end] : lists) {
+    for (std::uint32_t i = begin; i < end; ++i) {
       const std::uint32_t number = deviantList[i];
       if (space.stamp[number] != space.current) {
         space.stamp[number] = space.current;

@@ -131,11 +131,13 @@ class AgreementIndex {
                      std::vector<double>& weight,
                      std::vector<std::int64_t>& count,
                      std::vector<double>* error) const;
-  void addDeviants(const ImageBuffer& image,
-                   const std::vector<std::uint32_t>& differing,
-                   std::vector<double>& weight,
-                   std::vector<std::int64_t>& count,
-                   std::vector<double>* error) const;
+  std::size_t findDeviantLists(
+      const ImageBuffer& image, const std::vector<std::uint32_t>& differing,
+      std::vector<std::pair<std::uint32_t, std::uint32_t>>& lists) const;
+  void addDeviants(
+      const std::vector<std::pair<std::uint32_t, std::uint32_t>>& lists,
+      std::vector<double>& weight, std::vector<std::int64_t>& count,
+      std::vector<double>* error) const;
   // weight += term, with `error` (when given) keeping its bound.
   static void add(double& weight, double term, double termError, double* error);
   static std::size_t pairNumber(std::uint32_t a, std::uint32_t b);

@@ -1,6 +1,7 @@
 #include "learner/index/vertex_postings.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 #include <unordered_map>
 
@@ -41,6 +42,7 @@ VertexPostings::VertexPostings(std::span<const std::int32_t> vertices,
                                std::uint32_t length)
     : sentenceSlots(sentenceSlots),
       length(length),
+      hyperedgeCount(count),
       otherCount(length - sentenceSlots - 1) {
   const auto imageVerticesOf = [&](std::size_t i) {
     return vertices.subspan(i * length + sentenceSlots, length - sentenceSlots);
@@ -139,8 +141,31 @@ void VertexPostings::agreeing(const ImageBuffer& image,
       if (agrees) agreeingIds.push_back(ids[entry]);
     }
   }
-  std::sort(agreeingIds.begin() + static_cast<std::ptrdiff_t>(first),
-            agreeingIds.end());
+  putInIncreasingOrder(agreeingIds, first);
+}
+
+// Few ids are sorted; many (most of a population that agrees with images
+// alike) are ordered through a bit per hyperedge, read word by word.
+void VertexPostings::putInIncreasingOrder(std::vector<std::uint32_t>& ids,
+                                          std::size_t first) const {
+  const std::size_t found = ids.size() - first;
+  const std::size_t words = (hyperedgeCount + 63) / 64;
+  if (found * static_cast<std::size_t>(std::bit_width(found)) < words) {
+    std::sort(ids.begin() + static_cast<std::ptrdiff_t>(first), ids.end());
+    return;
+  }
+  thread_local std::vector<std::uint64_t> bits;
+  bits.assign(words, 0);
+  for (std::size_t k = first; k < ids.size(); ++k) {
+    bits[ids[k] / 64] |= std::uint64_t{1} << (ids[k] % 64);
+  }
+  ids.resize(first);
+  for (std::size_t word = 0; word < words; ++word) {
+    for (std::uint64_t rest = bits[word]; rest != 0; rest &= rest - 1) {
+      ids.push_back(
+          static_cast<std::uint32_t>(word * 64 + std::countr_zero(rest)));
+    }
+  }
 }
 
 }  // namespace hn

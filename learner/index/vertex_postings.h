@@ -55,8 +55,12 @@ class VertexPostings {
   void file(std::span<const std::int32_t> vertices, std::size_t count,
             const std::vector<std::uint32_t>& keySlot);
 
+  void putInIncreasingOrder(std::vector<std::uint32_t>& ids,
+                            std::size_t first) const;
+
   std::uint32_t sentenceSlots;
   std::uint32_t length;
+  std::size_t hyperedgeCount;
   std::vector<std::uint32_t> positionStart;
   std::vector<std::uint32_t> positionsFiled;
   std::vector<Key> keys;

@@ -36,12 +36,14 @@ class Random {
     return std::uniform_int_distribution<int>(low, high)(engine);
   }
 
-  // Every position its own value: no background in common.
+  // Every position its own value: no background in common. Now and then
+  // the first position holds no value, which a vertex of the value -1 at
+  // position 0 agrees with.
   ImageBuffer image() {
     ImageBuffer values;
     values.fill(-1);
     const int length = pick(0, 4) == 0 ? pick(1, kPositions) : kPositions;
-    for (int p = 0; p < length; ++p) {
+    for (int p = pick(0, 5) == 0 ? 1 : 0; p < length; ++p) {
       values[static_cast<std::size_t>(p)] = pick(0, kValues - 1);
     }
     return values;
