@@ -33,7 +33,7 @@ SampleFiles writeAll(std::uint32_t pairs, std::uint32_t seed,
                      SampleKind kind = SampleKind::kScenes) {
   const SampleDataSet dataSet(pairs, seed, kind);
   std::ostringstream dictionary, sentences, images, captions;
-  writeDictionary(dictionary);
+  writeDictionary(dictionary, kind);
   dataSet.writeSentences(sentences);
   dataSet.writeImages(images);
   dataSet.writeCaptions(captions);
