@@ -9,9 +9,9 @@ namespace {
 // The words of photos come last, so that every word keeps its value in
 // every kind and the dictionary of scenes and shapes stays as it was.
 constexpr std::array<std::string_view, 22> kDictionary = {
-    "a",      "big",    "small",    "red",   "green",  "blue",
-    "square", "circle", "triangle", "cross", "at",     "the",
-    "top",    "middle", "bottom",   "left",  "center", "right",
+    "a",      "big",    "small",    "red",       "green",  "blue",
+    "square", "circle", "triangle", "cross",     "at",     "the",
+    "top",    "middle", "bottom",   "left",      "center", "right",
     "on",     "dark",   "light",    "background"};
 constexpr std::size_t kWordsOfScenesAndShapes = 18;
 

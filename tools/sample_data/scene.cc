@@ -9,8 +9,8 @@ std::uint32_t drawBelow(std::mt19937& engine, std::uint32_t count) {
 
 std::int32_t drawJitter(std::mt19937& engine,
                         std::int32_t maxJitter = sample::kMaxJitter) {
-  return static_cast<std::int32_t>(drawBelow(
-             engine, static_cast<std::uint32_t>(2 * maxJitter + 1))) -
+  return static_cast<std::int32_t>(
+             drawBelow(engine, static_cast<std::uint32_t>(2 * maxJitter + 1))) -
          maxJitter;
 }
 
