@@ -90,7 +90,7 @@ TEST_F(HnSampleDataProgram, ShapesKindWritesSmallImagesAndItsRunScript) {
 
 // Both dictionaries know the photos' words, so the assembler can spell out
 // what the learner generates.
-TEST_F(HnSampleDataProgram, PhotosKindWritesItsImagesDictionaryAndRunScript) {
+TEST_F(HnSampleDataProgram, PhotosKindWritesItsImagesAndDictionary) {
   const ProgramRun result = run("--pairs 3 --kind photos --out photos");
   EXPECT_EQ(0, result.status) << result.err;
   const fs::path photos = folder_ / "photos";
@@ -99,13 +99,9 @@ TEST_F(HnSampleDataProgram, PhotosKindWritesItsImagesDictionaryAndRunScript) {
   EXPECT_EQ(1023, std::count(firstImage.begin(), firstImage.end(), ','));
   const std::string dictionary = readFile(photos / "dic.txt");
   EXPECT_EQ(22, std::count(dictionary.begin(), dictionary.end(), '\n'));
-  EXPECT_NE(std::string::npos, dictionary.find("\nbackground\n"));
   EXPECT_EQ(dictionary, readFile(photos / "assembler/dic.txt"));
-  const std::string script = readFile(photos / "configure.txt");
-  EXPECT_NE(std::string::npos, script.find("\n3 sentence words")) << script;
-  EXPECT_NE(std::string::npos, script.find("\n3 image values")) << script;
-  EXPECT_NE(std::string::npos, script.find("\n3 epochs")) << script;
-  EXPECT_NE(std::string::npos, script.find("\n20 hyperedges")) << script;
+  EXPECT_NE(std::string::npos,
+            readFile(photos / "configure.txt").find("\n20 hyperedges sampled"));
 }
 
 TEST_F(HnSampleDataProgram, HelpAndBadOptionsWriteNoFiles) {

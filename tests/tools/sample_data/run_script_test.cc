@@ -60,11 +60,6 @@ TEST(LearnerRunScript, ExplainsEachLineByItsNumberAndTheKindsImageSize) {
                         SampleKind::kShapes);
   EXPECT_NE(std::string::npos, shapes.str().find("images: 12x12 values"));
   EXPECT_EQ(0u, shapes.str().find("1 direction")) << shapes.str();
-
-  std::ostringstream photos;
-  writeLearnerRunScript(photos, learnerDefaults(SampleKind::kPhotos),
-                        SampleKind::kPhotos);
-  EXPECT_NE(std::string::npos, photos.str().find("images: 32x32 values"));
 }
 
 TEST(AssemblerConfiguration, NamesTheLearnerOutputAndNothingElse) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace hn {
@@ -19,15 +18,6 @@ TEST(SampleKindName, EveryKindIsFoundByItsNameAndNothingElse) {
   for (const std::string_view name : {"", "photo", "Photos", "photos "}) {
     EXPECT_EQ(std::nullopt, parseSampleKind(name)) << "'" << name << "'";
   }
-}
-
-TEST(SampleKindLayout, PhotosAreThirtyTwoSquareWithEightWordCaptions) {
-  const sample::ImageLayout& photos = sample::imageLayout(SampleKind::kPhotos);
-  EXPECT_EQ(32, photos.columns);
-  EXPECT_EQ(32, photos.rows);
-  EXPECT_EQ(8u, sample::captionLength(SampleKind::kPhotos));
-  EXPECT_EQ(80, sample::imageLayout(SampleKind::kScenes).columns);
-  EXPECT_EQ(12, sample::imageLayout(SampleKind::kShapes).columns);
 }
 
 }  // namespace
