@@ -52,7 +52,10 @@ bool writeSampleFolder(const hn::SampleDataOptions& options) {
 
   const hn::SampleDataSet dataSet(options.pairCount, options.seed,
                                   options.kind);
-  return writeFile(folder / "dic.txt", hn::writeDictionary) &&
+  const auto writeDictionary = [&](std::ostream& out) {
+    hn::writeDictionary(out, options.kind);
+  };
+  return writeFile(folder / "dic.txt", writeDictionary) &&
          writeFile(folder / hn::kSentencesFile,
                    [&](std::ostream& out) { dataSet.writeSentences(out); }) &&
          writeFile(folder / hn::kImagesFile,
@@ -66,7 +69,7 @@ bool writeSampleFolder(const hn::SampleDataOptions& options) {
                    }) &&
          writeFile(assembler / "configure.txt",
                    hn::writeAssemblerConfiguration) &&
-         writeFile(assembler / "dic.txt", hn::writeDictionary);
+         writeFile(assembler / "dic.txt", writeDictionary);
 }
 
 }  // namespace

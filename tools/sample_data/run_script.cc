@@ -5,7 +5,14 @@
 namespace hn {
 
 LearnerSettings learnerDefaults(SampleKind kind) {
-  if (kind == SampleKind::kShapes) return {2, 2, 3, 0.5, 80};
+  switch (kind) {
+    case SampleKind::kShapes:
+      return {2, 2, 3, 0.5, 80};
+    case SampleKind::kPhotos:
+      return {3, 3, 3, 0.5, 20};
+    case SampleKind::kScenes:
+      break;
+  }
   return {};
 }
 

@@ -93,8 +93,8 @@ bool applyOption(std::string_view name, std::string_view value,
   if (name == "--kind") {
     const std::optional<SampleKind> kind = parseSampleKind(value);
     if (!kind) {
-      error =
-          "--kind needs 'scenes' or 'shapes', not '" + std::string(value) + "'";
+      error = "--kind needs 'scenes', 'shapes' or 'photos', not '" +
+              std::string(value) + "'";
       return false;
     }
     options.kind = *kind;
@@ -165,6 +165,7 @@ std::optional<SampleDataOptions> parseSampleDataOptions(
 void writeUsage(std::ostream& out) {
   const LearnerSettings defaults = learnerDefaults(SampleKind::kScenes);
   const LearnerSettings shapes = learnerDefaults(SampleKind::kShapes);
+  const LearnerSettings photos = learnerDefaults(SampleKind::kPhotos);
   out << "usage: hn_sample_data [--pairs N] [--seed S] [--out DIR] [--kind K]\n"
          "                      [--order N] [--order2 N] [--epochs N]"
          " [--per-line N]\n"
@@ -177,7 +178,10 @@ void writeUsage(std::ostream& out) {
          "\n"
          "  --kind K      scenes (default): a small shape somewhere in an\n"
          "                80x60 image; shapes: \"a big red square\" filling\n"
-         "                most of a 12x12 image, where the learner does well\n"
+         "                most of a 12x12 image, where the learner does well;\n"
+         "                photos: \"a big red square on a dark background\",\n"
+         "                a 32x32 image in 16 values on a noisy gradient\n"
+         "                background that differs from image to image\n"
          "\n"
          "  --pairs N     caption-image pairs, 1 to "
       << kMaxPairCount << " (default 200)\n"
@@ -191,7 +195,9 @@ void writeUsage(std::ostream& out) {
       << "  --per-line N  hyperedges sampled per pair (default "
       << defaults.perLine << ")\n"
       << "                (shapes default to --order " << shapes.order
-      << " --order2 " << shapes.order2 << ")\n"
+      << " --order2 " << shapes.order2 << ",\n"
+      << "                photos to --order2 " << photos.order2
+      << " --per-line " << photos.perLine << ")\n"
       << "  --help        show this text\n";
 }
 

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "tools/sample_data/caption.h"
+#include "tools/sample_data/photo_image.h"
 #include "tools/sample_data/scene_image.h"
 
 namespace hn {
@@ -21,6 +22,23 @@ void writeJoined(std::ostream& out, const Range& items, char separator,
   out << '\n';
 }
 
+Scene drawOne(std::mt19937& engine, SampleKind kind) {
+  switch (kind) {
+    case SampleKind::kShapes:
+      return drawCentredShape(engine);
+    case SampleKind::kPhotos:
+      return drawPhoto(engine);
+    case SampleKind::kScenes:
+      break;
+  }
+  return drawScene(engine);
+}
+
+std::vector<std::int32_t> render(const Scene& scene, SampleKind kind) {
+  if (kind == SampleKind::kPhotos) return renderPhoto(scene);
+  return renderImage(scene, sample::imageLayout(kind));
+}
+
 }  // namespace
 
 SampleDataSet::SampleDataSet(std::uint32_t pairCount, std::uint32_t seed,
@@ -29,8 +47,7 @@ SampleDataSet::SampleDataSet(std::uint32_t pairCount, std::uint32_t seed,
   std::mt19937 engine(seed);
   scenes_.reserve(pairCount);
   for (std::uint32_t pair = 0; pair < pairCount; ++pair) {
-    scenes_.push_back(kind == SampleKind::kShapes ? drawCentredShape(engine)
-                                                  : drawScene(engine));
+    scenes_.push_back(drawOne(engine, kind));
   }
 }
 
@@ -43,7 +60,7 @@ void SampleDataSet::writeSentences(std::ostream& out) const {
 
 void SampleDataSet::writeImages(std::ostream& out) const {
   for (const Scene& scene : scenes_) {
-    writeJoined(out, renderImage(scene, sample::imageLayout(kind_)), ',',
+    writeJoined(out, render(scene, kind_), ',',
                 [&out](std::int32_t value) { out << value; });
   }
 }

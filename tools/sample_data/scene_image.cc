@@ -21,11 +21,27 @@ static_assert(kShapes.bigShapeWidth <= kShapes.rows &&
               kShapes.bigShapeWidth <= kShapes.columns);
 
 // The middle of third `index` (0, 1 or 2) of `extent` pixels.
-std::int32_t thirdCentre(std::int32_t extent, std::int32_t index) {
+constexpr std::int32_t thirdCentre(std::int32_t extent, std::int32_t index) {
   const std::int32_t begin = index * extent / 3;
   const std::int32_t end = (index + 1) * extent / 3;
   return (begin + end) / 2;
 }
+
+// Whether a shape `width` pixels across, placed around the middle third's
+// centre and moved by up to `jitter` either way, stays inside `extent`.
+constexpr bool fitsAroundMiddle(std::int32_t extent, std::int32_t width,
+                                std::int32_t jitter) {
+  const std::int32_t centre = thirdCentre(extent, 1);
+  return centre - width / 2 - jitter >= 0 &&
+         centre + (width - width / 2) + jitter <= extent;
+}
+
+// A photo's big shape at its widest jitter never leaves its image.
+constexpr ImageLayout kPhotos = sample::kPhotoLayout;
+static_assert(fitsAroundMiddle(kPhotos.columns, kPhotos.bigShapeWidth,
+                               sample::kMaxPhotoJitter));
+static_assert(fitsAroundMiddle(kPhotos.rows, kPhotos.bigShapeWidth,
+                               sample::kMaxPhotoJitter));
 
 std::int32_t shapeWidth(ShapeSize size, const ImageLayout& layout) {
   return size == ShapeSize::kBig ? layout.bigShapeWidth
@@ -62,6 +78,12 @@ std::vector<std::int32_t> renderImage(const Scene& scene,
   std::vector<std::int32_t> image(
       static_cast<std::size_t>(layout.columns * layout.rows),
       sample::kBackgroundValue);
+  drawShape(scene, layout, colourValue(scene.colour), image);
+  return image;
+}
+
+void drawShape(const Scene& scene, const ImageLayout& layout,
+               std::int32_t value, std::vector<std::int32_t>& image) {
   const std::int32_t width = shapeWidth(scene.size, layout);
   const std::int32_t left =
       thirdCentre(layout.columns, static_cast<std::int32_t>(scene.horizontal)) +
@@ -69,7 +91,6 @@ std::vector<std::int32_t> renderImage(const Scene& scene,
   const std::int32_t top =
       thirdCentre(layout.rows, static_cast<std::int32_t>(scene.vertical)) +
       scene.rowJitter - width / 2;
-  const std::int32_t value = colourValue(scene.colour);
   for (std::int32_t y = 0; y < width; ++y) {
     for (std::int32_t x = 0; x < width; ++x) {
       if (coversPixel(scene.shape, width, x, y)) {
@@ -77,7 +98,6 @@ std::vector<std::int32_t> renderImage(const Scene& scene,
       }
     }
   }
-  return image;
 }
 
 }  // namespace hn

@@ -23,4 +23,9 @@ std::vector<std::int32_t> renderImage(
     const Scene& scene,
     const sample::ImageLayout& layout = sample::kSceneLayout);
 
+// Sets the pixels of the scene's shape, placed as renderImage places it, to
+// `value` in `image`, which holds columns * rows values of the layout.
+void drawShape(const Scene& scene, const sample::ImageLayout& layout,
+               std::int32_t value, std::vector<std::int32_t>& image);
+
 }  // namespace hn

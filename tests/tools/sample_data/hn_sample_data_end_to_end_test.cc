@@ -88,6 +88,22 @@ TEST_F(HnSampleDataProgram, ShapesKindWritesSmallImagesAndItsRunScript) {
   EXPECT_NE(std::string::npos, script.find("\n2 image values")) << script;
 }
 
+// Both dictionaries know the photos' words, so the assembler can spell out
+// what the learner generates.
+TEST_F(HnSampleDataProgram, PhotosKindWritesItsImagesAndDictionary) {
+  const ProgramRun result = run("--pairs 3 --kind photos --out photos");
+  EXPECT_EQ(0, result.status) << result.err;
+  const fs::path photos = folder_ / "photos";
+  const std::string images = readFile(photos / "images.csv");
+  const std::string firstImage = images.substr(0, images.find('\n'));
+  EXPECT_EQ(1023, std::count(firstImage.begin(), firstImage.end(), ','));
+  const std::string dictionary = readFile(photos / "dic.txt");
+  EXPECT_EQ(22, std::count(dictionary.begin(), dictionary.end(), '\n'));
+  EXPECT_EQ(dictionary, readFile(photos / "assembler/dic.txt"));
+  EXPECT_NE(std::string::npos,
+            readFile(photos / "configure.txt").find("\n20 hyperedges sampled"));
+}
+
 TEST_F(HnSampleDataProgram, HelpAndBadOptionsWriteNoFiles) {
   const ProgramRun help = run("--help");
   EXPECT_EQ(0, help.status);

@@ -46,6 +46,14 @@ TEST(SampleDataOptions, KindChoosesItsLearnerDefaultsWhichOptionsOverride) {
   EXPECT_EQ(3, shapes->learner.epochs);
   EXPECT_EQ(
       80, parseSampleDataOptions({"--kind", "shapes"}, error)->learner.perLine);
+
+  const auto photos = parseSampleDataOptions({"--kind", "photos"}, error);
+  ASSERT_TRUE(photos.has_value()) << error;
+  EXPECT_EQ(SampleKind::kPhotos, photos->kind);
+  EXPECT_EQ(3, photos->learner.order);
+  EXPECT_EQ(3, photos->learner.order2);
+  EXPECT_EQ(20, photos->learner.perLine);
+  EXPECT_EQ(3, photos->learner.epochs);
 }
 
 TEST(SampleDataOptions, AnUnknownOptionIsCalledUnknownWhereverItStands) {
@@ -82,7 +90,8 @@ TEST(SampleDataOptions, BadArgumentsAreRefusedWithAReason) {
       {"--pairs", "5", "extra"},
       {"--kind", "faces"},
       {"--kind"},
-      {"--kind", "shapes", "--order", "5"}};
+      {"--kind", "shapes", "--order", "5"},
+      {"--kind", "photos", "--order", "9"}};
   for (const auto& arguments : cases) {
     std::ostringstream context;
     for (const std::string_view argument : arguments) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <set>
 #include <sstream>
@@ -33,7 +34,7 @@ SampleFiles writeAll(std::uint32_t pairs, std::uint32_t seed,
                      SampleKind kind = SampleKind::kScenes) {
   const SampleDataSet dataSet(pairs, seed, kind);
   std::ostringstream dictionary, sentences, images, captions;
-  writeDictionary(dictionary);
+  writeDictionary(dictionary, kind);
   dataSet.writeSentences(sentences);
   dataSet.writeImages(images);
   dataSet.writeCaptions(captions);
@@ -232,6 +233,130 @@ TEST(SampleDataSet, TheDefaultKindIsTheOriginalScenes) {
   EXPECT_EQ(scenes.images, byDefault.images);
   EXPECT_EQ(scenes.captions, byDefault.captions);
   EXPECT_NE(scenes.captions, writeAll(20, 9, SampleKind::kShapes).captions);
+}
+
+// 64-bit FNV-1a of a file's lines, each with its line end.
+std::uint64_t fingerprint(const std::vector<std::string>& lines) {
+  std::uint64_t hash = 14695981039346656037u;
+  for (const std::string& line : lines) {
+    for (const char byte : line + '\n') {
+      hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211u;
+    }
+  }
+  return hash;
+}
+
+// Pins every byte that scenes and shapes wrote before photos came (the
+// fingerprints of the files hn_sample_data wrote then), so that a new kind
+// cannot change the draws or the dictionary of the old ones.
+TEST(SampleDataSet, ScenesAndShapesKeepTheirFilesByteForByte) {
+  struct Case {
+    SampleKind kind;
+    std::uint32_t seed;
+    std::uint64_t dictionary, sentences, images, captions;
+  };
+  const std::vector<Case> cases = {
+      {SampleKind::kScenes, 1, 140462655020450433u, 14755735693472245659u,
+       12428943506114353157u, 11644810603134589022u},
+      {SampleKind::kShapes, 1, 140462655020450433u, 15883991367546927784u,
+       6081139514454232885u, 2285660971662672393u},
+      {SampleKind::kShapes, 7, 140462655020450433u, 17253830126238281674u,
+       10283780295084276309u, 11202624720841530437u},
+  };
+  for (const Case& want : cases) {
+    const SampleFiles files = writeAll(100, want.seed, want.kind);
+    const std::string context = std::string(sampleKindName(want.kind)) +
+                                " seed " + std::to_string(want.seed);
+    EXPECT_EQ(18u, files.dictionary.size()) << context;
+    EXPECT_EQ(want.dictionary, fingerprint(files.dictionary)) << context;
+    EXPECT_EQ(want.sentences, fingerprint(files.sentences)) << context;
+    EXPECT_EQ(want.images, fingerprint(files.images)) << context;
+    EXPECT_EQ(want.captions, fingerprint(files.captions)) << context;
+  }
+}
+
+constexpr int kPhotoSide = 32;
+
+// Values 13 and up are the shape's colour, the others the background.
+TEST(SampleDataSet, EachPhotoShowsItsCaptionInSixteenValues) {
+  const SampleFiles files = writeAll(200, 1, SampleKind::kPhotos);
+  ASSERT_EQ(22u, files.dictionary.size());
+  std::map<std::string, std::set<int>> countsBySizeAndShape;
+  std::set<std::string> tones;
+  for (std::size_t pair = 0; pair < files.captions.size(); ++pair) {
+    const std::string& caption = files.captions[pair];
+    const std::vector<std::string> words = split(caption, ' ');
+    const std::vector<std::string> sentence = split(files.sentences[pair], ',');
+    ASSERT_EQ(8u, words.size()) << caption;
+    ASSERT_EQ(8u, sentence.size()) << caption;
+    EXPECT_EQ("on a", words[4] + " " + words[5]) << caption;
+    for (std::size_t index = 0; index < sentence.size(); ++index) {
+      EXPECT_EQ(words[index],
+                files.dictionary.at(std::stoul(sentence[index]) - 1));
+    }
+    const std::vector<std::string> values = split(files.images[pair], ',');
+    ASSERT_EQ(static_cast<std::size_t>(kPhotoSide * kPhotoSide), values.size());
+    std::set<int> shapeValues;
+    int pixels = 0;
+    int firstColumn = kPhotoSide, lastColumn = -1;
+    int darkest = 15, brightest = 0;
+    for (int position = 0; position < kPhotoSide * kPhotoSide; ++position) {
+      const int value = std::stoi(values[position]);
+      ASSERT_TRUE(value >= 0 && value <= 15) << caption;
+      if (value < 13) {
+        darkest = std::min(darkest, value);
+        brightest = std::max(brightest, value);
+        continue;
+      }
+      shapeValues.insert(value);
+      ++pixels;
+      firstColumn = std::min(firstColumn, position % kPhotoSide);
+      lastColumn = std::max(lastColumn, position % kPhotoSide);
+    }
+    const int colour = 13 + indexOf(words[2], {"red", "green", "blue"});
+    EXPECT_EQ(std::set<int>{colour}, shapeValues) << caption;
+    EXPECT_EQ(words[1] == "big" ? 16 : 8, lastColumn - firstColumn + 1)
+        << caption;
+    EXPECT_TRUE(words[6] == "dark" ? brightest <= 5 : darkest >= 7) << caption;
+    tones.insert(words[6]);
+    countsBySizeAndShape[words[1] + " " + words[3]].insert(pixels);
+  }
+  EXPECT_EQ(2u, tones.size());
+  ASSERT_EQ(8u, countsBySizeAndShape.size());
+  std::set<int> distinctCounts;
+  for (const auto& [sizeAndShape, counts] : countsBySizeAndShape) {
+    EXPECT_EQ(1u, counts.size()) << sizeAndShape;
+    distinctCounts.insert(*counts.begin());
+  }
+  EXPECT_EQ(8u, distinctCounts.size()) << "two shapes drawn alike";
+}
+
+// The share of positions at which one image holds the same value as the
+// next, on average over a set.
+double shareOfEqualPositions(const std::vector<std::string>& images) {
+  double equal = 0;
+  double compared = 0;
+  for (std::size_t pair = 0; pair + 1 < images.size(); ++pair) {
+    const std::vector<std::string> first = split(images[pair], ',');
+    const std::vector<std::string> next = split(images[pair + 1], ',');
+    for (std::size_t position = 0; position < first.size(); ++position) {
+      equal += first[position] == next[position] ? 1 : 0;
+      ++compared;
+    }
+  }
+  return equal / compared;
+}
+
+TEST(SampleDataSet, PhotosShareNoBackgroundAndFollowFromTheSeedAlone) {
+  const SampleFiles photos = writeAll(100, 2, SampleKind::kPhotos);
+  const double photoShare = shareOfEqualPositions(photos.images);
+  EXPECT_LT(photoShare, 0.25);
+  // The measure itself: the scenes' common background makes it large.
+  EXPECT_GT(shareOfEqualPositions(writeAll(100, 2).images), 0.9);
+
+  EXPECT_EQ(photos.images, writeAll(100, 2, SampleKind::kPhotos).images);
+  EXPECT_EQ(photos.captions, writeAll(100, 2, SampleKind::kPhotos).captions);
+  EXPECT_NE(photos.images, writeAll(100, 3, SampleKind::kPhotos).images);
 }
 
 }  // namespace
