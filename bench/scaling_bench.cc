@@ -5,17 +5,18 @@
 // phase, the peak memory and the bytes per pair and per stored hyperedge,
 // and how often the indexed sums left an answer undecided so that it was
 // added up again in the defined order (image positions, text fragments);
-// then the log-log slope of the total time. First it runs the literal path
-// (full scans, linear searches) and the indexed path side by side on small
-// sets and prints the ratio.
+// and the share of the stored hyperedges that image-to-text generation
+// tested per image; then the log-log slope of the total time. First it runs
+// the literal path (full scans, linear searches) and the indexed path side
+// by side on small sets and prints the ratio; last, per kind, image-to-text
+// generation alone through the indexes against testing every hyperedge.
 //
 //   hn_scaling_bench [--sizes 1000,2000,...] [--literal-sizes 250,500,1000]
 //                    [--parameters 0.5,0.1,0.3] [--literal-parameters 0.5,0.1]
-//                    [--kinds scenes,shapes] [--threads N]
+//                    [--kinds scenes,shapes] [--scan-sizes 8000] [--threads N]
 //
 // --kinds also takes photos, whose every image has a background of its own;
-// it is left out by default because image-to-text generation on it is slow
-// at the larger sizes.
+// it is left out by default only to keep the default run short.
 //
 // Each size runs in a child process of its own, so that its peak memory is
 // its own. The data files are written to a temporary folder first; the
@@ -24,6 +25,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -45,6 +47,7 @@
 #include "learner/data/simple_stl_map_storage.h"
 #include "learner/driver/generation_output.h"
 #include "learner/index/indexed_queries.h"
+#include "learner/index/text_generator.h"
 #include "learner/model/hypernetwork.h"
 #include "learner/model/literal_queries.h"
 #include "tools/sample_data/sample_data_set.h"
@@ -89,13 +92,44 @@ struct Figures {
   double positionsRecomputed = 0;
   double fragments = 0;
   double fragmentsRecomputed = 0;
+  // How image-to-text generation found the agreeing hyperedges: images
+  // generated, the hyperedges tested for them (through postings or by
+  // testing all), and with `compareScan` the seconds generation alone took
+  // through the engine's snapshot and by testing every hyperedge.
+  double images = 0;
+  double hyperedgesTested = 0;
+  double generationSeconds = 0;
+  double scanSeconds = 0;
 };
 
 // One run's settings.
 struct Setting {
   hn::SampleKind kind;
   std::string parameter;
+  bool compareScan = false;
 };
+
+// Generates text for every image of `instances` through `generator` on
+// `threads` threads; returns the seconds it took.
+double timeTextGeneration(const hn::TextGenerator& generator,
+                          const hn::InstanceList& instances, unsigned threads) {
+  const std::size_t pairs = instances.size() / 2;
+  std::atomic<std::size_t> next{0};
+  const auto start = Clock::now();
+  std::vector<std::thread> workers;
+  for (unsigned t = 0; t < threads; ++t) {
+    workers.emplace_back([&] {
+      std::vector<hn::Hyperedge> fragments;
+      for (std::size_t pair; (pair = next++) < pairs;) {
+        fragments.clear();
+        generator.generate(hn::imageBufferOf(instances[2 * pair + 1]),
+                           fragments);
+      }
+    });
+  }
+  for (std::thread& worker : workers) worker.join();
+  return secondsSince(start);
+}
 
 // One learning run, phase by phase, as hn_learner's training loop does it,
 // then generation in both directions.
@@ -181,6 +215,17 @@ Figures learn(const fs::path& folder, const Setting& setting, bool literal,
     figures.fragments = static_cast<double>(counts.fragments.load());
     figures.fragmentsRecomputed =
         static_cast<double>(counts.fragmentsRecomputed.load());
+    figures.images = static_cast<double>(counts.images.load());
+    figures.hyperedgesTested =
+        static_cast<double>(counts.hyperedgesTested.load());
+  }
+  if (setting.compareScan) {
+    const hn::TextGenerator indexedText(storage, 3, 3, true);
+    figures.generationSeconds =
+        timeTextGeneration(indexedText, dataSet.instances, threads);
+    const hn::TextGenerator scanningText(storage, 3, 3, false);
+    figures.scanSeconds =
+        timeTextGeneration(scanningText, dataSet.instances, threads);
   }
   return figures;
 }
@@ -209,7 +254,9 @@ Figures learnInChild(const fs::path& folder, const Setting& setting,
     text << figures.hyperedges << ' ' << figures.dataBytes << ' '
          << figures.storeBytes << ' ' << figures.positions << ' '
          << figures.positionsRecomputed << ' ' << figures.fragments << ' '
-         << figures.fragmentsRecomputed;
+         << figures.fragmentsRecomputed << ' ' << figures.images << ' '
+         << figures.hyperedgesTested << ' ' << figures.generationSeconds << ' '
+         << figures.scanSeconds;
     for (const double phase : figures.phases) text << ' ' << phase;
     const std::string message = text.str();
     if (write(channel[1], message.data(), message.size()) < 0) _exit(1);
@@ -230,7 +277,9 @@ Figures learnInChild(const fs::path& folder, const Setting& setting,
   std::istringstream text(message);
   text >> figures.hyperedges >> figures.dataBytes >> figures.storeBytes >>
       figures.positions >> figures.positionsRecomputed >> figures.fragments >>
-      figures.fragmentsRecomputed;
+      figures.fragmentsRecomputed >> figures.images >>
+      figures.hyperedgesTested >> figures.generationSeconds >>
+      figures.scanSeconds;
   for (double phase; text >> phase;) figures.phases.push_back(phase);
   return figures;
 }
@@ -274,10 +323,11 @@ std::pair<double, double> runTable(const fs::path& root,
       "phase\n",
       std::string(hn::sampleKindName(setting.kind)).c_str(),
       setting.parameter.c_str());
-  std::printf("%7s %6s %7s %7s %7s %7s %7s %7s %8s %8s %7s %6s %6s %9s %9s\n",
-              "pairs", "load", "sample", "epoch1", "epoch2", "epoch3",
-              "txt2img", "img2txt", "total i2t", "total t2i", "peak MB",
-              "B/pair", "B/edge", "pos redo", "frag redo");
+  std::printf(
+      "%7s %6s %7s %7s %7s %7s %7s %7s %8s %8s %7s %6s %6s %9s %9s %9s\n",
+      "pairs", "load", "sample", "epoch1", "epoch2", "epoch3", "txt2img",
+      "img2txt", "total i2t", "total t2i", "peak MB", "B/pair", "B/edge",
+      "pos redo", "frag redo", "tested");
   std::vector<double> imageToText;
   std::vector<double> textToImage;
   for (const std::uint32_t pairs : sizes) {
@@ -294,11 +344,13 @@ std::pair<double, double> runTable(const fs::path& root,
     textToImage.push_back(total(run.phases, false));
     std::printf("%7u", pairs);
     for (const double phase : run.phases) std::printf(" %7.2f", phase);
-    std::printf(" %8.2f %8.2f %7.0f %6.0f %6.0f %9s %9s\n", imageToText.back(),
-                textToImage.back(), peak / 1e6, run.dataBytes / pairs,
-                run.storeBytes / run.hyperedges,
-                percent(run.positionsRecomputed, run.positions).c_str(),
-                percent(run.fragmentsRecomputed, run.fragments).c_str());
+    std::printf(
+        " %8.2f %8.2f %7.0f %6.0f %6.0f %9s %9s %9s\n", imageToText.back(),
+        textToImage.back(), peak / 1e6, run.dataBytes / pairs,
+        run.storeBytes / run.hyperedges,
+        percent(run.positionsRecomputed, run.positions).c_str(),
+        percent(run.fragmentsRecomputed, run.fragments).c_str(),
+        percent(run.hyperedgesTested, run.images * run.hyperedges).c_str());
     std::fflush(stdout);
   }
   // The slope between the last size and the one a quarter of it (16,000
@@ -317,6 +369,37 @@ std::pair<double, double> runTable(const fs::path& root,
   return {imageToText.back(), textToImage.back()};
 }
 
+// Image-to-text generation alone, through the engine's snapshot (index and
+// postings) and by testing every hyperedge, side by side after one
+// training run per size.
+void compareWithScan(const fs::path& root,
+                     const std::vector<std::uint32_t>& sizes,
+                     hn::SampleKind kind, unsigned threads) {
+  std::printf(
+      "\nimage-to-text generation, %s, parameter 0.5: indexed against "
+      "testing every hyperedge\n",
+      std::string(hn::sampleKindName(kind)).c_str());
+  std::printf("%7s %11s %10s %8s %16s\n", "pairs", "indexed s", "scan s",
+              "ratio", "tested per image");
+  for (const std::uint32_t pairs : sizes) {
+    const fs::path folder = root / std::to_string(pairs);
+    writeSampleFiles(folder, pairs, kind);
+    double peak = 0;
+    const Figures run =
+        learnInChild(folder, {kind, "0.5", true}, false, threads, peak);
+    fs::remove_all(folder);
+    if (run.scanSeconds == 0) {
+      std::printf("%7u failed\n", pairs);
+      continue;
+    }
+    std::printf(
+        "%7u %11.2f %10.2f %7.1fx %16s\n", pairs, run.generationSeconds,
+        run.scanSeconds, run.scanSeconds / run.generationSeconds,
+        percent(run.hyperedgesTested, run.images * run.hyperedges).c_str());
+    std::fflush(stdout);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -325,6 +408,7 @@ int main(int argc, char** argv) {
   std::vector<std::uint32_t> literalSizes = {250, 500, 1000};
   std::vector<std::string> parameters = {"0.5", "0.1", "0.3"};
   std::vector<std::string> literalParameters = {"0.5", "0.1"};
+  std::vector<std::uint32_t> scanSizes = {8000};
   std::vector<hn::SampleKind> kinds = {hn::SampleKind::kScenes,
                                        hn::SampleKind::kShapes};
   unsigned threads = std::max(1u, std::thread::hardware_concurrency());
@@ -332,6 +416,7 @@ int main(int argc, char** argv) {
     const std::string option = argv[i];
     if (option == "--sizes") sizes = parseSizes(argv[i + 1]);
     if (option == "--literal-sizes") literalSizes = parseSizes(argv[i + 1]);
+    if (option == "--scan-sizes") scanSizes = parseSizes(argv[i + 1]);
     if (option == "--parameters") parameters = parseList(argv[i + 1]);
     if (option == "--literal-parameters") {
       literalParameters = parseList(argv[i + 1]);
@@ -404,6 +489,9 @@ int main(int argc, char** argv) {
     }
     std::printf("\n");
     std::fflush(stdout);
+  }
+  for (const hn::SampleKind kind : kinds) {
+    if (!scanSizes.empty()) compareWithScan(root, scanSizes, kind, threads);
   }
   fs::remove_all(root);
   return 0;
