@@ -150,8 +150,16 @@ void writeGeneratedTexts(std::ostream& out, const Queries& queries,
     // Their lines, each ended by a line feed.
     std::string text;
   };
+  const Sharing share = [&](std::size_t first, std::size_t count) {
+    std::vector<InstanceView> images;
+    images.reserve(count);
+    for (std::size_t pair = first; pair < first + count; ++pair) {
+      images.push_back(instances[2 * pair + 1]);
+    }
+    return queries.sharedTexts(images);
+  };
   inBatches<Generated>(
-      out, instances.size() / 2, threads, {},
+      out, instances.size() / 2, threads, share,
       [&](std::size_t pair, Generated& generated) {
         queries.generateText(layout, imageBufferOf(instances[2 * pair + 1]),
                              generated.fragments);

@@ -33,7 +33,9 @@ void writeGeneratedImages(std::ostream& out, const Queries& queries,
                           unsigned threads, const ImageWritten& written = {});
 
 // Image to text: for every pair of `instances`, "line : k" and the
-// fragments generated from its image, heaviest first.
+// fragments generated from its image, heaviest first. Pairs of a batch
+// whose texts the engine lets them share (`Queries::sharedTexts`) are
+// generated once.
 void writeGeneratedTexts(std::ostream& out, const Queries& queries,
                          Layout layout, const InstanceList& instances,
                          unsigned threads, const TextWritten& written = {});

@@ -21,14 +21,14 @@ constexpr std::size_t kMostGroupsToCheck = 64;
 // Groups of pairs generated between two progress reports.
 constexpr std::size_t kGroupsPerRound = 1024;
 
-// Per item, the first item whose sentence equals its own.
-std::vector<std::size_t> firstOfEqualSentences(
+// Per item, the first item whose instance equals its own.
+std::vector<std::size_t> firstOfEqualInstances(
     std::size_t count,
-    const std::function<InstanceView(std::size_t)>& sentenceOf) {
+    const std::function<InstanceView(std::size_t)>& instanceOf) {
   std::vector<std::size_t> first(count);
   std::unordered_map<std::string, std::size_t> firstWithKey;
   for (std::size_t i = 0; i < count; ++i) {
-    first[i] = firstWithKey.try_emplace(sentenceOf(i).key(), i).first->second;
+    first[i] = firstWithKey.try_emplace(instanceOf(i).key(), i).first->second;
   }
   return first;
 }
@@ -36,7 +36,7 @@ std::vector<std::size_t> firstOfEqualSentences(
 // Pair numbers grouped by equal sentences, in order of first appearance.
 std::vector<std::vector<std::size_t>> pairsBySentence(
     const InstanceList& instances) {
-  const std::vector<std::size_t> first = firstOfEqualSentences(
+  const std::vector<std::size_t> first = firstOfEqualInstances(
       instances.size() / 2,
       [&instances](std::size_t pair) { return instances[2 * pair]; });
   std::vector<std::vector<std::size_t>> groups;
@@ -207,8 +207,14 @@ bool IndexedQueries::generatesImage(Layout layout, std::size_t pair,
 
 std::vector<std::size_t> IndexedQueries::sharedImages(
     std::span<const InstanceView> sentences) const {
-  return firstOfEqualSentences(
+  return firstOfEqualInstances(
       sentences.size(), [sentences](std::size_t i) { return sentences[i]; });
+}
+
+std::vector<std::size_t> IndexedQueries::sharedTexts(
+    std::span<const InstanceView> images) const {
+  return firstOfEqualInstances(images.size(),
+                               [images](std::size_t i) { return images[i]; });
 }
 
 void IndexedQueries::inserted(HyperedgeId /*id*/) { storeChanged(); }

@@ -70,6 +70,9 @@ class IndexedQueries final : public Queries, private StoreObserver {
   // Equal sentences share their image.
   std::vector<std::size_t> sharedImages(
       std::span<const InstanceView> sentences) const override;
+  // Equal images share their text.
+  std::vector<std::size_t> sharedTexts(
+      std::span<const InstanceView> images) const override;
 
   // How often bounds left answers undecided, for the benchmark.
   FallbackCounts& fallbackCounts() const { return counts; }

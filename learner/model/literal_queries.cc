@@ -145,6 +145,11 @@ std::vector<std::size_t> LiteralQueries::sharedImages(
   return own;
 }
 
+std::vector<std::size_t> LiteralQueries::sharedTexts(
+    std::span<const InstanceView> images) const {
+  return sharedImages(images);
+}
+
 std::uint32_t LiteralQueries::mismatches(Layout layout,
                                          std::span<const std::int32_t> sentence,
                                          const ImageBuffer& image) const {

@@ -45,6 +45,9 @@ class LiteralQueries final : public Queries {
   // Each sentence keeps its own image: every question is answered afresh.
   std::vector<std::size_t> sharedImages(
       std::span<const InstanceView> sentences) const override;
+  // Each image keeps its own text.
+  std::vector<std::size_t> sharedTexts(
+      std::span<const InstanceView> images) const override;
 
  private:
   std::uint32_t mismatches(Layout layout,

@@ -75,6 +75,11 @@ class Queries {
   // image it may take instead of its own: an equal sentence, or itself.
   virtual std::vector<std::size_t> sharedImages(
       std::span<const InstanceView> sentences) const = 0;
+
+  // For each of `images`, the index of the first of them whose generated
+  // text it may take instead of its own: an equal image, or itself.
+  virtual std::vector<std::size_t> sharedTexts(
+      std::span<const InstanceView> images) const = 0;
 };
 
 }  // namespace hn

@@ -64,6 +64,21 @@ class ForeseeableQueries : public hn::Queries {
     }
     return first;
   }
+  // When sharing, equal images share.
+  std::vector<std::size_t> sharedTexts(
+      std::span<const InstanceView> images) const override {
+    std::vector<std::size_t> first(images.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
+      first[i] = i;
+      for (std::size_t j = 0; sharing && j < i; ++j) {
+        if (images[j] == images[i]) {
+          first[i] = j;
+          break;
+        }
+      }
+    }
+    return first;
+  }
 
   mutable std::atomic<int> imagesGenerated{0};
   mutable std::atomic<int> textsGenerated{0};
@@ -77,15 +92,6 @@ class ForeseeableQueries : public hn::Queries {
 constexpr int kPairs = 2500;
 constexpr int kSentences = 7;
 
-InstanceList pairs() {
-  InstanceList instances;
-  for (int pair = 0; pair < kPairs; ++pair) {
-    instances.push_back(std::vector<std::int32_t>{pair % kSentences, 100});
-    instances.push_back(std::vector<std::int32_t>{pair, pair + 1});
-  }
-  return instances;
-}
-
 std::string expectedImages() {
   std::string text;
   for (int pair = 0; pair < kPairs; ++pair) {
@@ -97,13 +103,24 @@ std::string expectedImages() {
   return text;
 }
 
-std::string expectedTexts() {
+// Every pair an image of its own, or one of `distinctImages`.
+InstanceList pairsWithImages(int distinctImages = kPairs) {
+  InstanceList instances;
+  for (int pair = 0; pair < kPairs; ++pair) {
+    const int image = pair % distinctImages;
+    instances.push_back(std::vector<std::int32_t>{pair % kSentences, 100});
+    instances.push_back(std::vector<std::int32_t>{image, image + 1});
+  }
+  return instances;
+}
+
+std::string expectedTexts(int distinctImages = kPairs) {
   std::string text;
   for (int pair = 0; pair < kPairs; ++pair) {
-    const std::string first = std::to_string(pair);
-    const std::string second = std::to_string(pair + 1);
-    text += "line : " + first + "\n{(" + first + "," + second + "):1.5}\n{(" +
-            second + "):0.5}\n";
+    const std::string first = std::to_string(pair % distinctImages);
+    const std::string second = std::to_string(pair % distinctImages + 1);
+    text += "line : " + std::to_string(pair) + "\n{(" + first + "," + second +
+            "):1.5}\n{(" + second + "):0.5}\n";
   }
   return text;
 }
@@ -111,7 +128,7 @@ std::string expectedTexts() {
 // Pairs are written in order, each once, whatever the threads; within a
 // batch, pairs the engine lets share are generated once.
 TEST(GenerationOutput, ImagesAreWrittenInOrderAndSharedWithinABatch) {
-  const InstanceList instances = pairs();
+  const InstanceList instances = pairsWithImages();
   const std::string expected = expectedImages();
   for (const bool sharing : {false, true}) {
     for (const unsigned threads : {1u, 3u}) {
@@ -138,26 +155,41 @@ TEST(GenerationOutput, ImagesAreWrittenInOrderAndSharedWithinABatch) {
   }
 }
 
-TEST(GenerationOutput, TextsAreWrittenInOrderForEveryPair) {
-  const InstanceList instances = pairs();
-  for (const unsigned threads : {1u, 3u}) {
-    const ForeseeableQueries queries(true);
-    std::ostringstream out;
-    std::size_t next = 0;
-    hn::writeGeneratedTexts(
-        out, queries, Layout{1, 1}, instances, threads,
-        [&](std::size_t pair, const std::vector<Hyperedge>& fragments) {
-          EXPECT_EQ(next++, pair);
-          EXPECT_EQ(2u, fragments.size());
-        });
-    EXPECT_TRUE(out.str() == expectedTexts()) << threads << " threads";
-    EXPECT_EQ(kPairs, queries.textsGenerated.load());
+// Texts likewise: in order, each pair once; within a batch, equal images
+// that the engine lets share are generated once.
+TEST(GenerationOutput, TextsAreWrittenInOrderAndSharedWithinABatch) {
+  const struct {
+    int distinctImages;
+    bool sharing;
+    int generated;
+  } cases[] = {{kPairs, true, kPairs},
+               {5, false, kPairs},
+               {5, true, 3 * 5}};  // three batches, each with every image
+  for (const auto& c : cases) {
+    const InstanceList instances = pairsWithImages(c.distinctImages);
+    for (const unsigned threads : {1u, 3u}) {
+      const ForeseeableQueries queries(c.sharing);
+      std::ostringstream out;
+      std::size_t next = 0;
+      hn::writeGeneratedTexts(
+          out, queries, Layout{1, 1}, instances, threads,
+          [&](std::size_t pair, const std::vector<Hyperedge>& fragments) {
+            EXPECT_EQ(next++, pair);
+            EXPECT_EQ(2u, fragments.size());
+          });
+      const std::string context = std::to_string(c.distinctImages) +
+                                  " images, " + (c.sharing ? "" : "not ") +
+                                  "sharing, " + std::to_string(threads) +
+                                  " threads";
+      EXPECT_TRUE(out.str() == expectedTexts(c.distinctImages)) << context;
+      EXPECT_EQ(c.generated, queries.textsGenerated.load()) << context;
+    }
   }
 }
 
 // A write that fails ends the writing with its batch.
 TEST(GenerationOutput, AFailedWriteStopsAfterItsBatch) {
-  const InstanceList instances = pairs();
+  const InstanceList instances = pairsWithImages();
   const ForeseeableQueries queries(true);
   std::ostringstream out;
   std::size_t written = 0;

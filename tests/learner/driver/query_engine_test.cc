@@ -84,6 +84,10 @@ class CountingQueries : public Queries {
       std::span<const InstanceView> sentences) const override {
     return engine->sharedImages(sentences);
   }
+  std::vector<std::size_t> sharedTexts(
+      std::span<const InstanceView> images) const override {
+    return engine->sharedTexts(images);
+  }
 
  private:
   std::unique_ptr<Queries> engine;

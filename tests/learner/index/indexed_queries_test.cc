@@ -186,7 +186,9 @@ TEST(IndexedQueries, CountAndCheckEveryPairAgainstItsOwnImage) {
   }
 }
 
-TEST(IndexedQueries, ShareImagesBetweenEqualSentencesOnly) {
+// Images between equal sentences, texts between equal images, and only
+// in the indexed engine.
+TEST(IndexedQueries, ShareBetweenEqualInstancesOnly) {
   const InstanceList sentences{{1, 2}, {2, 1}, {1, 2}, {}, {256}, {0, 1}, {}};
   std::vector<hn::InstanceView> views;
   for (std::size_t i = 0; i < sentences.size(); ++i) {
@@ -197,6 +199,10 @@ TEST(IndexedQueries, ShareImagesBetweenEqualSentencesOnly) {
             e.indexed.sharedImages(views));
   EXPECT_EQ((std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6}),
             e.literal.sharedImages(views));
+  EXPECT_EQ((std::vector<std::size_t>{0, 1, 0, 3, 4, 5, 3}),
+            e.indexed.sharedTexts(views));
+  EXPECT_EQ((std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6}),
+            e.literal.sharedTexts(views));
 }
 
 }  // namespace
