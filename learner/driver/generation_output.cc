@@ -5,6 +5,7 @@
 #include <future>
 #include <numeric>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -17,6 +18,9 @@ namespace {
 // Enough pairs per batch to keep every thread busy, few enough that the
 // batch's output is small.
 constexpr std::size_t kBatchPairs = 1024;
+
+// Images handed to the engine at once, which it may match together.
+constexpr std::size_t kImagesPerCall = 64;
 
 void writeHeader(std::ostream& out, std::size_t pair) {
   out << "line : " << pair << '\n' << std::flush;
@@ -49,11 +53,12 @@ struct Batch {
   std::vector<std::size_t> sameAs;
 };
 
-// Calls `generate(pair, slot)` on `threads` threads for the pairs of a
-// batch that share no other's result.
+// Calls `generate(pairs, slots)` on `threads` threads for the pairs of a
+// batch that share no other's result, up to `pairsPerCall` at a time.
 template <typename Result, typename Generate>
 void generateBatch(Batch<Result>& batch, std::size_t count, unsigned threads,
-                   const Sharing& share, const Generate& generate) {
+                   const Sharing& share, std::size_t pairsPerCall,
+                   const Generate& generate) {
   batch.results.assign(count, Result{});
   if (share) {
     batch.sameAs = share(batch.first, count);
@@ -65,8 +70,18 @@ void generateBatch(Batch<Result>& batch, std::size_t count, unsigned threads,
   for (std::size_t i = 0; i < count; ++i) {
     if (batch.sameAs[i] == i) distinct.push_back(i);
   }
-  parallelFor(distinct.size(), threads, [&](std::size_t d) {
-    generate(batch.first + distinct[d], batch.results[distinct[d]]);
+  const std::size_t calls = (distinct.size() + pairsPerCall - 1) / pairsPerCall;
+  parallelFor(calls, threads, [&](std::size_t call) {
+    const std::size_t begin = call * pairsPerCall;
+    const std::size_t end = std::min(begin + pairsPerCall, distinct.size());
+    std::vector<std::size_t> pairs;
+    std::vector<Result*> slots;
+    for (std::size_t d = begin; d < end; ++d) {
+      pairs.push_back(batch.first + distinct[d]);
+      slots.push_back(&batch.results[distinct[d]]);
+    }
+    generate(std::span<const std::size_t>(pairs),
+             std::span<Result* const>(slots));
   });
 }
 
@@ -76,14 +91,15 @@ void generateBatch(Batch<Result>& batch, std::size_t count, unsigned threads,
 // caller reports it.
 template <typename Result, typename Generate, typename Write>
 void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
-               const Sharing& share, const Generate& generate,
-               const Write& write) {
+               const Sharing& share, std::size_t pairsPerCall,
+               const Generate& generate, const Write& write) {
   Batch<Result> batches[2];
   const auto countFrom = [pairs](std::size_t first) {
     return std::min(kBatchPairs, pairs - first);
   };
   if (pairs > 0) {
-    generateBatch(batches[0], countFrom(0), threads, share, generate);
+    generateBatch(batches[0], countFrom(0), threads, share, pairsPerCall,
+                  generate);
   }
   for (std::size_t first = 0, slot = 0; first < pairs && out;
        first += kBatchPairs, slot ^= 1) {
@@ -93,7 +109,8 @@ void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
       Batch<Result>& following = batches[slot ^ 1];
       following.first = next;
       const auto generateNext = [&, next] {
-        generateBatch(following, countFrom(next), threads, share, generate);
+        generateBatch(following, countFrom(next), threads, share, pairsPerCall,
+                      generate);
       };
       // A thread that cannot be started leaves the next batch to this one.
       try {
@@ -128,10 +145,12 @@ void writeGeneratedImages(std::ostream& out, const Queries& queries,
     return queries.sharedImages(sentences);
   };
   inBatches<Generated>(
-      out, (instances.size() + 1) / 2, threads, share,
-      [&](std::size_t pair, Generated& generated) {
+      out, (instances.size() + 1) / 2, threads, share, 1,
+      [&](std::span<const std::size_t> pairs,
+          std::span<Generated* const> slots) {
+        Generated& generated = *slots.front();
         generated.image.fill(-1);
-        queries.generateImage(layout, instances[2 * pair].values(),
+        queries.generateImage(layout, instances[2 * pairs.front()].values(),
                               generated.image);
         generated.line = imageValuesLine(generated.image);
       },
@@ -159,13 +178,23 @@ void writeGeneratedTexts(std::ostream& out, const Queries& queries,
     return queries.sharedTexts(images);
   };
   inBatches<Generated>(
-      out, instances.size() / 2, threads, share,
-      [&](std::size_t pair, Generated& generated) {
-        queries.generateText(layout, imageBufferOf(instances[2 * pair + 1]),
-                             generated.fragments);
-        for (const Hyperedge& fragment : generated.fragments) {
-          appendText(generated.text, fragment);
-          generated.text += '\n';
+      out, instances.size() / 2, threads, share, kImagesPerCall,
+      [&](std::span<const std::size_t> pairs,
+          std::span<Generated* const> slots) {
+        std::vector<ImageBuffer> images;
+        images.reserve(pairs.size());
+        for (const std::size_t pair : pairs) {
+          images.push_back(imageBufferOf(instances[2 * pair + 1]));
+        }
+        std::vector<std::vector<Hyperedge>> fragments(pairs.size());
+        queries.generateTexts(layout, images, fragments);
+        for (std::size_t k = 0; k < pairs.size(); ++k) {
+          Generated& generated = *slots[k];
+          generated.fragments = std::move(fragments[k]);
+          for (const Hyperedge& fragment : generated.fragments) {
+            appendText(generated.text, fragment);
+            generated.text += '\n';
+          }
         }
       },
       [&](std::size_t pair, const Generated& generated) {

@@ -1,6 +1,7 @@
 #include "learner/index/agreement_index.h"
 
 #include <algorithm>
+#include <cmath>
 #include <mutex>
 #include <shared_mutex>
 #include <string>
@@ -77,6 +78,12 @@ AgreementIndex::AgreementIndex(std::span<const std::int32_t> vertices,
     addHyperedge(slots, partOf[i], weights[i], partCount, build);
   }
   indexPositionSums(build, partCount);
+  for (const std::int64_t count : baseCount) {
+    baseTotal += static_cast<double>(count);
+  }
+  referencePositions = static_cast<std::size_t>(
+      std::count_if(reference.begin(), reference.end(),
+                    [](std::int32_t value) { return value != -1; }));
   indexSpreadPairs(build);
   indexDeviantVertices(build);
 }
@@ -221,6 +228,19 @@ void AgreementIndex::chooseReference(std::span<const std::int32_t> vertices,
       reference[p] = value;
     }
   }
+}
+
+double AgreementIndex::estimatedAgreeing(const ImageBuffer& image) const {
+  std::size_t differing = 0;
+  for (std::uint32_t p = 0; p < kPositions; ++p) {
+    differing += reference[p] != -1 && image[p] != reference[p];
+  }
+  const double kept =
+      referencePositions == 0
+          ? 1.0
+          : 1.0 - static_cast<double>(differing) / referencePositions;
+  return baseTotal *
+         std::pow(kept, static_cast<double>(length - sentenceSlots));
 }
 
 std::size_t AgreementIndex::cachedBytes() const {

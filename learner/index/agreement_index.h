@@ -55,6 +55,12 @@ class AgreementIndex {
                       std::vector<std::int64_t>& count,
                       std::vector<double>* error = nullptr) const;
 
+  // About how many hyperedges on the reference agree with `image`: those
+  // that hold none of the positions where it differs from the reference,
+  // were their positions spread evenly. What matching the image by any
+  // other way than this index would at least cost.
+  double estimatedAgreeing(const ImageBuffer& image) const;
+
   // The bytes that sums kept for reuse take now.
   std::size_t cachedBytes() const;
 
@@ -152,6 +158,8 @@ class AgreementIndex {
   std::vector<double> baseWeight;
   std::vector<std::int64_t> baseCount;
   std::vector<double> baseError;
+  double baseTotal = 0;
+  std::size_t referencePositions = 0;
   // Per position p, sums of those that hold p: positionSums[positionStart[p]
   // up to positionStart[p + 1]].
   std::vector<std::uint32_t> positionStart;

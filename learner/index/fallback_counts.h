@@ -19,11 +19,13 @@ struct FallbackCounts {
   std::atomic<std::uint64_t> fragments{0};
   std::atomic<std::uint64_t> fragmentsRecomputed{0};
   // Images whose text was generated, those whose agreeing hyperedges were
-  // found through the postings or by testing every hyperedge, and the
-  // hyperedges those two ways tested.
+  // found through the postings, by testing every hyperedge or in batches
+  // of images sharing a pass over every hyperedge, and the hyperedges
+  // those ways tested (a pass counted once for its batch).
   std::atomic<std::uint64_t> images{0};
   std::atomic<std::uint64_t> imagesByPostings{0};
   std::atomic<std::uint64_t> imagesScanned{0};
+  std::atomic<std::uint64_t> imagesInBatches{0};
   std::atomic<std::uint64_t> hyperedgesTested{0};
 
   void reset() {
@@ -35,6 +37,7 @@ struct FallbackCounts {
     images = 0;
     imagesByPostings = 0;
     imagesScanned = 0;
+    imagesInBatches = 0;
     hyperedgesTested = 0;
   }
 };

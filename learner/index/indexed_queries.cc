@@ -142,6 +142,12 @@ void IndexedQueries::generateText(Layout layout, const ImageBuffer& image,
   currentText(layout).generate(image, fragments);
 }
 
+void IndexedQueries::generateTexts(
+    Layout layout, std::span<const ImageBuffer> images,
+    std::span<std::vector<Hyperedge>> fragments) const {
+  currentText(layout).generateAll(images, fragments);
+}
+
 // The store does not change during the pass, so pairs that share a sentence
 // share its generated image, and pairs are independent of each other.
 std::vector<std::uint32_t> IndexedQueries::imageMismatches(

@@ -61,6 +61,9 @@ class IndexedQueries final : public Queries, private StoreObserver {
                      ImageBuffer& image) const override;
   void generateText(Layout layout, const ImageBuffer& image,
                     std::vector<Hyperedge>& fragments) const override;
+  void generateTexts(
+      Layout layout, std::span<const ImageBuffer> images,
+      std::span<std::vector<Hyperedge>> fragments) const override;
   std::vector<std::uint32_t> imageMismatches(
       Layout layout, const InstanceList& instances,
       const PairsDone& pairsDone) override;

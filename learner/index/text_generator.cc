@@ -63,6 +63,8 @@ TextGenerator::TextGenerator(const Population& population,
   if (!indexed || partsHoldWildcards || imageSlots == 0) return;
   postings = std::make_unique<VertexPostings>(vertices, weights.size(),
                                               sentenceSlots, length);
+  matcher = std::make_unique<BatchMatcher>(vertices, weights.size(),
+                                           sentenceSlots, length);
   if (!sumsExact()) {
     if (!std::all_of(weights.begin(), weights.end(),
                      [](double w) { return std::isfinite(w); })) {
@@ -103,32 +105,99 @@ void TextGenerator::generate(const ImageBuffer& image,
     mergeByScanning(image, fragments);
     return;
   }
-  std::vector<double> weight;
-  std::vector<std::int64_t> count;
-  std::vector<double> error;
-  // Whichever way takes the fewest steps: the index, the postings or
-  // testing every hyperedge.
+  Sums sums;
   const std::size_t scanCost = weights.size() * (length - sentenceSlots + 1);
+  if (!trySumAlone(image, scanCost, sums)) sumByScanning(image, sums);
+  rankFragments(image, sums, fragments);
+}
+
+void TextGenerator::generateAll(
+    std::span<const ImageBuffer> images,
+    std::span<std::vector<Hyperedge>> fragments) const {
+  if (matcher == nullptr) {
+    for (std::size_t k = 0; k < images.size(); ++k) {
+      generate(images[k], fragments[k]);
+    }
+    return;
+  }
+  for (std::size_t first = 0; first < images.size();
+       first += BatchMatcher::kMostImages) {
+    const std::size_t count =
+        std::min(BatchMatcher::kMostImages, images.size() - first);
+    generateBatch(images.subspan(first, count),
+                  fragments.subspan(first, count));
+  }
+}
+
+// Images that the index or the postings serve cheaper than their share of
+// one pass over the population take that way; the others share the pass.
+void TextGenerator::generateBatch(
+    std::span<const ImageBuffer> images,
+    std::span<std::vector<Hyperedge>> fragments) const {
+  const std::size_t share = matcher->passSteps() / images.size();
+  std::vector<const ImageBuffer*> rest;
+  std::vector<std::size_t> restAt;
+  Sums sums;
+  for (std::size_t k = 0; k < images.size(); ++k) {
+    // The pass hands over every agreeing hyperedge one by one, which the
+    // index need not.
+    const double agreeing =
+        index != nullptr ? index->estimatedAgreeing(images[k]) : 0.0;
+    const auto batchCost = static_cast<std::size_t>(std::min(
+        static_cast<double>(share) + agreeing,
+        static_cast<double>(weights.size() * (length - sentenceSlots + 1))));
+    if (!fragments[k].empty()) {
+      mergeByScanning(images[k], fragments[k]);
+    } else if (trySumAlone(images[k], batchCost, sums)) {
+      rankFragments(images[k], sums, fragments[k]);
+    } else {
+      rest.push_back(&images[k]);
+      restAt.push_back(k);
+    }
+  }
+  if (rest.empty()) return;
+  thread_local std::vector<std::vector<std::uint32_t>> agreeing;
+  agreeing.resize(rest.size());
+  for (std::vector<std::uint32_t>& ids : agreeing) ids.clear();
+  matcher->agreeing(rest, agreeing);
+  if (counts != nullptr) {
+    counts->imagesInBatches.fetch_add(rest.size(), std::memory_order_relaxed);
+    counts->hyperedgesTested.fetch_add(weights.size(),
+                                       std::memory_order_relaxed);
+  }
+  for (std::size_t r = 0; r < rest.size(); ++r) {
+    sumAgreeing(agreeing[r], sums);
+    rankFragments(*rest[r], sums, fragments[restAt[r]]);
+  }
+}
+
+// Whichever way takes the fewest steps, if fewer than `budget`: the index
+// or the postings.
+bool TextGenerator::trySumAlone(const ImageBuffer& image, std::size_t budget,
+                                Sums& sums) const {
   thread_local VertexPostings::Candidates candidates;
   const std::size_t postingCost =
-      postings != nullptr ? postingSteps(image, candidates) : scanCost;
-  const bool fromIndex =
+      postings != nullptr ? postingSteps(image, candidates) : budget;
+  sums.fromIndex =
       index != nullptr &&
-      index->trySumAgreeing(image, std::min(scanCost, postingCost), weight,
-                            count, bounded ? &error : nullptr);
-  if (!fromIndex && postingCost < scanCost) {
-    sumByPostings(image, candidates, weight, count);
-  } else if (!fromIndex) {
-    sumByScanning(image, weight, count);
-  }
-  if (counts != nullptr) counts->images.fetch_add(1, std::memory_order_relaxed);
+      index->trySumAgreeing(image, std::min(budget, postingCost), sums.weight,
+                            sums.count, bounded ? &sums.error : nullptr);
+  if (sums.fromIndex) return true;
+  if (postingCost >= budget) return false;
+  sumByPostings(image, candidates, sums);
+  return true;
+}
 
+void TextGenerator::rankFragments(const ImageBuffer& image, Sums& sums,
+                                  std::vector<Hyperedge>& fragments) const {
+  if (counts != nullptr) counts->images.fetch_add(1, std::memory_order_relaxed);
+  std::vector<double>& weight = sums.weight;
   std::vector<std::uint32_t> found;
-  for (std::uint32_t part = 0; part < count.size(); ++part) {
-    if (count[part] > 0) found.push_back(part);
+  for (std::uint32_t part = 0; part < sums.count.size(); ++part) {
+    if (sums.count[part] > 0) found.push_back(part);
   }
-  if (bounded && fromIndex) {
-    rankBounded(image, found, weight, error, count);
+  if (bounded && sums.fromIndex) {
+    rankBounded(image, found, weight, sums.error, sums.count);
   } else {
     // By rank: heavier first, equal weights in vertex order, which is the
     // order of the part numbers.
@@ -227,9 +296,10 @@ double TextGenerator::orderedPartSum(const ImageBuffer& image,
 
 // Adds up, per part, the weights of the agreeing hyperedges in vertex
 // order: the order in which the definition merges them.
-void TextGenerator::sumByScanning(const ImageBuffer& image,
-                                  std::vector<double>& weight,
-                                  std::vector<std::int64_t>& count) const {
+void TextGenerator::sumByScanning(const ImageBuffer& image, Sums& sums) const {
+  std::vector<double>& weight = sums.weight;
+  std::vector<std::int64_t>& count = sums.count;
+  sums.fromIndex = false;
   if (counts != nullptr) {
     counts->imagesScanned.fetch_add(1, std::memory_order_relaxed);
     counts->hyperedgesTested.fetch_add(weights.size(),
@@ -254,8 +324,7 @@ std::size_t TextGenerator::postingSteps(
 // order as in `sumByScanning`.
 void TextGenerator::sumByPostings(const ImageBuffer& image,
                                   const VertexPostings::Candidates& candidates,
-                                  std::vector<double>& weight,
-                                  std::vector<std::int64_t>& count) const {
+                                  Sums& sums) const {
   thread_local std::vector<std::uint32_t> agreeing;
   agreeing.clear();
   postings->agreeing(image, candidates, agreeing);
@@ -265,11 +334,19 @@ void TextGenerator::sumByPostings(const ImageBuffer& image,
     counts->imagesByPostings.fetch_add(1, std::memory_order_relaxed);
     counts->hyperedgesTested.fetch_add(tested, std::memory_order_relaxed);
   }
-  weight.assign(firstOfPart.size(), 0.0);
-  count.assign(firstOfPart.size(), 0);
+  sumAgreeing(agreeing, sums);
+}
+
+// Adds up the weights of the agreeing hyperedges `agreeing`, given in
+// vertex order, per part.
+void TextGenerator::sumAgreeing(std::span<const std::uint32_t> agreeing,
+                                Sums& sums) const {
+  sums.fromIndex = false;
+  sums.weight.assign(firstOfPart.size(), 0.0);
+  sums.count.assign(firstOfPart.size(), 0);
   for (const std::uint32_t i : agreeing) {
-    weight[partOf[i]] += weights[i];
-    count[partOf[i]] += 1;
+    sums.weight[partOf[i]] += weights[i];
+    sums.count[partOf[i]] += 1;
   }
 }
 

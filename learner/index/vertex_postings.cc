@@ -22,6 +22,24 @@ std::uint64_t keyCode(std::int32_t vertex) {
          std::uint64_t(imageVertexValue(vertex) + kValueOffset);
 }
 
+// A vertex of the image as the lists keep it: its position in the low 13
+// bits, its value, offset to be positive, in the 19 above, so that a test
+// needs no division.
+constexpr int kPositionBits = 13;
+static_assert(kImageSize <= (std::size_t{1} << kPositionBits));
+
+std::uint32_t packed(std::int32_t vertex) {
+  return static_cast<std::uint32_t>(imageVertexPosition(vertex)) |
+         static_cast<std::uint32_t>(imageVertexValue(vertex) + kValueOffset)
+             << kPositionBits;
+}
+
+bool holds(const ImageBuffer& image, std::uint32_t packedVertex) {
+  return image[packedVertex & ((1u << kPositionBits) - 1)] ==
+         static_cast<std::int32_t>(packedVertex >> kPositionBits) -
+             kValueOffset;
+}
+
 std::int32_t valueOf(std::uint64_t keyCode) {
   return static_cast<std::int32_t>(
       std::int64_t(keyCode & ((std::uint64_t{1} << kValueBits) - 1)) -
@@ -95,7 +113,7 @@ void VertexPostings::file(std::span<const std::int32_t> vertices,
     ids.push_back(i);
     const std::int32_t* image = vertices.data() + i * length + sentenceSlots;
     for (std::uint32_t slot = 0; slot <= otherCount; ++slot) {
-      if (slot != keySlot[i]) others.push_back(image[slot]);
+      if (slot != keySlot[i]) others.push_back(packed(image[slot]));
     }
   }
   for (std::uint32_t p = 0; p < kImageSize; ++p) {
@@ -130,13 +148,11 @@ void VertexPostings::agreeing(const ImageBuffer& image,
   const std::size_t first = agreeingIds.size();
   for (const auto& [begin, end] : candidates) {
     for (std::uint32_t entry = begin; entry < end; ++entry) {
-      const std::int32_t* other =
+      const std::uint32_t* other =
           others.data() + std::size_t{entry} * otherCount;
       bool agrees = true;
       for (std::uint32_t k = 0; k < otherCount && agrees; ++k) {
-        agrees =
-            image[static_cast<std::size_t>(imageVertexPosition(other[k]))] ==
-            imageVertexValue(other[k]);
+        agrees = holds(image, other[k]);
       }
       if (agrees) agreeingIds.push_back(ids[entry]);
     }

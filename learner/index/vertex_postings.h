@@ -68,7 +68,7 @@ class VertexPostings {
   // its image vertices but the one it is filed under.
   std::vector<std::uint32_t> ids;
   std::uint32_t otherCount = 0;
-  std::vector<std::int32_t> others;
+  std::vector<std::uint32_t> others;
 };
 
 }  // namespace hn

@@ -55,6 +55,16 @@ class Queries {
   virtual void generateText(Layout layout, const ImageBuffer& image,
                             std::vector<Hyperedge>& fragments) const = 0;
 
+  // `generateText` for each of `images`, into the fragments of the same
+  // place; an engine may answer many images faster than one by one.
+  virtual void generateTexts(
+      Layout layout, std::span<const ImageBuffer> images,
+      std::span<std::vector<Hyperedge>> fragments) const {
+    for (std::size_t k = 0; k < images.size(); ++k) {
+      generateText(layout, images[k], fragments[k]);
+    }
+  }
+
   // For every pair k of `instances` (sentence 2k, image 2k + 1), the number
   // of positions at which the image generated from its sentence differs
   // from its image (read by `imageBufferOf`). `pairsDone` hears now and then

@@ -29,8 +29,10 @@ class Scenario {
  public:
   // `rounded`: a weight-update parameter whose sums round (0.1, 0.3, 0.7,
   // -0.1, 1e-3), and more pairs, so that rounded weights meet in sums.
-  explicit Scenario(unsigned seed, bool rounded = false)
-      : random(seed), rounded(rounded) {
+  // `photos`: images without a common background, text generated from
+  // them, and many pairs, so that texts are found through postings.
+  explicit Scenario(unsigned seed, bool rounded = false, bool photos = false)
+      : random(seed), rounded(rounded), photos(photos) {
     write();
   }
 
@@ -54,7 +56,7 @@ class Scenario {
   }
 
   void write() {
-    direction = std::to_string(pick(0, 1));
+    direction = photos ? "1" : std::to_string(pick(0, 1));
     const int order = pick(0, 4);
     const int order2 = pick(0, 6);
     const char* updates[] = {"0.5", "0.1", "0", "-0.5"};
@@ -75,8 +77,10 @@ class Scenario {
     // collide and vote sums tie; -1 words are wildcards.
     std::ostringstream sentenceLines;
     std::ostringstream imageLines;
-    const int pairs = rounded ? pick(4, 24) : pick(1, 12);
-    const int imageLength = pick(1, 30);
+    const int pairs = photos    ? pick(100, 300)
+                      : rounded ? pick(4, 24)
+                                : pick(1, 12);
+    const int imageLength = photos ? pick(20, 40) : pick(1, 30);
     // Now and then long sentences, whose windows repeat many times.
     const int mostWords = pick(0, 5) == 0 ? 300 : 8;
     std::vector<std::string> written;
@@ -94,7 +98,8 @@ class Scenario {
       }
       sentenceLines << written.back() << '\n';
       for (int p = 0; p < imageLength; ++p) {
-        imageLines << (p > 0 ? "," : "") << pick(0, pick(0, 3));
+        imageLines << (p > 0 ? "," : "")
+                   << (photos ? pick(0, 15) : pick(0, pick(0, 3)));
       }
       imageLines << '\n';
     }
@@ -104,6 +109,7 @@ class Scenario {
 
   std::mt19937 random;
   bool rounded;
+  bool photos;
   std::string configure;
   std::string sentences;
   std::string images;
@@ -131,6 +137,19 @@ TEST(LiteralPath, IndexedRunsWriteExactlyWhatTheLiteralPathWrites) {
 TEST(LiteralPath, IndexedRunsWithRoundedWeightsWriteWhatTheLiteralPathWrites) {
   for (unsigned scenario = 0; scenario < 40; ++scenario) {
     const Scenario data(1000 + scenario, true);
+    const RunRecord literal = data.run("--literal --threads 1");
+    const RunRecord indexed =
+        data.run("--threads " + std::to_string(data.threads()));
+    EXPECT_EQ(literal, indexed) << "scenario " << scenario << ", run script:\n"
+                                << data.describe();
+  }
+}
+
+// Images that share no background: text is generated through postings of
+// the hyperedges by their rarest image vertex, with every parameter.
+TEST(LiteralPath, TextsOfImagesWithoutACommonBackgroundAreTheLiteralOnes) {
+  for (unsigned scenario = 0; scenario < 12; ++scenario) {
+    const Scenario data(2000 + scenario, scenario % 2 == 1, true);
     const RunRecord literal = data.run("--literal --threads 1");
     const RunRecord indexed =
         data.run("--threads " + std::to_string(data.threads()));
