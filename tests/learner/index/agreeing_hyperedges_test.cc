@@ -1,10 +1,9 @@
-// Finding the agreeing hyperedges through postings, for images that share
-// no background: against testing every hyperedge, on stores with vertices
-// outside the image, repeated and conflicting positions and hyperedges of
-// every size; and text generated through them against the definition, to
+// Finding the agreeing hyperedges of images that share no background,
+// through postings and 64 images at a time: against testing every
+// hyperedge, on stores with vertices outside the image, repeated and
+// conflicting positions and hyperedges of every size; and text generated
+// through them, one image or many at a time, against the definition, to
 // the bit, where weights round.
-#include "learner/index/vertex_postings.h"
-
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -15,8 +14,10 @@
 
 #include "learner/data/image.h"
 #include "learner/data/simple_stl_map_storage.h"
+#include "learner/index/batch_matcher.h"
 #include "learner/index/fallback_counts.h"
 #include "learner/index/text_generator.h"
+#include "learner/index/vertex_postings.h"
 #include "learner/model/literal_queries.h"
 
 namespace {
@@ -86,31 +87,49 @@ bool agreesByTesting(const std::int32_t* imageVertices, std::uint32_t count,
   return true;
 }
 
-TEST(VertexPostings, FindExactlyTheAgreeingHyperedgesInIncreasingOrder) {
-  for (unsigned seed = 0; seed < 40; ++seed) {
-    Random random(seed);
-    const auto sentenceSlots = static_cast<std::uint32_t>(random.pick(0, 3));
-    const auto imageSlots = static_cast<std::uint32_t>(random.pick(1, 4));
-    const std::uint32_t length = sentenceSlots + imageSlots;
-    const auto count = static_cast<std::size_t>(random.pick(0, 600));
-    std::vector<std::int32_t> vertices;
+// Hyperedges of random sizes, drawn from images without a background.
+struct RandomHyperedges {
+  RandomHyperedges(Random& random)
+      : sentenceSlots(static_cast<std::uint32_t>(random.pick(0, 3))),
+        imageSlots(static_cast<std::uint32_t>(random.pick(1, 4))),
+        count(static_cast<std::size_t>(random.pick(0, 600))) {
     for (std::size_t i = 0; i < count; ++i) {
       const ImageBuffer source = random.image();
-      for (std::uint32_t slot = 0; slot < length; ++slot) {
+      for (std::uint32_t slot = 0; slot < length(); ++slot) {
         vertices.push_back(slot < sentenceSlots ? random.pick(0, 3)
                                                 : random.imageVertex(source));
       }
     }
-    const hn::VertexPostings postings(vertices, count, sentenceSlots, length);
+  }
+
+  std::uint32_t length() const { return sentenceSlots + imageSlots; }
+
+  std::vector<std::uint32_t> agreeingByTesting(const ImageBuffer& image) const {
+    std::vector<std::uint32_t> agreeing;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (agreesByTesting(vertices.data() + i * length() + sentenceSlots,
+                          imageSlots, image)) {
+        agreeing.push_back(static_cast<std::uint32_t>(i));
+      }
+    }
+    return agreeing;
+  }
+
+  std::uint32_t sentenceSlots;
+  std::uint32_t imageSlots;
+  std::size_t count;
+  std::vector<std::int32_t> vertices;
+};
+
+TEST(VertexPostings, FindExactlyTheAgreeingHyperedgesInIncreasingOrder) {
+  for (unsigned seed = 0; seed < 40; ++seed) {
+    Random random(seed);
+    const RandomHyperedges store(random);
+    const hn::VertexPostings postings(store.vertices, store.count,
+                                      store.sentenceSlots, store.length());
     for (int query = 0; query < 30; ++query) {
       const ImageBuffer image = random.image();
-      std::vector<std::uint32_t> expected;
-      for (std::size_t i = 0; i < count; ++i) {
-        if (agreesByTesting(vertices.data() + i * length + sentenceSlots,
-                            imageSlots, image)) {
-          expected.push_back(static_cast<std::uint32_t>(i));
-        }
-      }
+      std::vector<std::uint32_t> expected = store.agreeingByTesting(image);
       hn::VertexPostings::Candidates candidates;
       const std::size_t tested = postings.candidates(image, candidates);
       std::vector<std::uint32_t> found = {7};  // appended to, not replaced
@@ -118,7 +137,34 @@ TEST(VertexPostings, FindExactlyTheAgreeingHyperedgesInIncreasingOrder) {
       expected.insert(expected.begin(), 7);
       EXPECT_EQ(expected, found) << "seed " << seed << ", query " << query;
       EXPECT_LE(found.size() - 1, tested);
-      EXPECT_LE(tested, count);
+      EXPECT_LE(tested, store.count);
+    }
+  }
+}
+
+TEST(BatchMatcher, FindsExactlyEachImagesAgreeingHyperedgesInIncreasingOrder) {
+  for (unsigned seed = 0; seed < 40; ++seed) {
+    Random random(500 + seed);
+    const RandomHyperedges store(random);
+    const hn::BatchMatcher matcher(store.vertices, store.count,
+                                   store.sentenceSlots, store.length());
+    // One image, a few, and a full batch of them.
+    for (const int images : {1, 5, 64}) {
+      std::vector<ImageBuffer> batch;
+      std::vector<const ImageBuffer*> pointers;
+      for (int k = 0; k < images; ++k) batch.push_back(random.image());
+      for (const ImageBuffer& image : batch) pointers.push_back(&image);
+      std::vector<std::vector<std::uint32_t>> found(
+          static_cast<std::size_t>(images));
+      found.front().push_back(7);  // appended to, not replaced
+      matcher.agreeing(pointers, found);
+      for (int k = 0; k < images; ++k) {
+        std::vector<std::uint32_t> expected =
+            store.agreeingByTesting(batch[static_cast<std::size_t>(k)]);
+        if (k == 0) expected.insert(expected.begin(), 7);
+        EXPECT_EQ(expected, found[static_cast<std::size_t>(k)])
+            << "seed " << seed << ", image " << k << " of " << images;
+      }
     }
   }
 }
@@ -139,8 +185,9 @@ std::vector<std::pair<std::vector<std::int32_t>, std::uint64_t>> bitsOf(
 // Trained-like weights: ordered sums of steps that round, so that the
 // fragments' sums depend on the order of their terms; few words, so that
 // many hyperedges share a sentence part.
-TEST(VertexPostings, TextGeneratedThroughThemIsTheDefinitionsToTheBit) {
+TEST(TextGenerator, TextOfImagesWithoutBackgroundIsTheDefinitionsToTheBit) {
   const double steps[] = {0.1, 0.3, 0.7, -0.1, 1e-3, 0.5};
+  std::uint64_t batched = 0;
   for (unsigned seed = 0; seed < 18; ++seed) {
     Random random(100 + seed);
     const double step = steps[seed % std::size(steps)];
@@ -163,21 +210,35 @@ TEST(VertexPostings, TextGeneratedThroughThemIsTheDefinitionsToTheBit) {
     const hn::TextGenerator generator(store, sentenceSlots, imageSlots, true,
                                       &counts, true);
     const hn::LiteralQueries literal(store);
+    const hn::Layout layout{sentenceSlots, imageSlots};
+    // One at a time, then more than a batch of 64 at once.
     for (int query = 0; query < 20; ++query) {
       const ImageBuffer image = random.image();
       std::vector<Hyperedge> fast;
       std::vector<Hyperedge> defined;
       generator.generate(image, fast);
-      literal.generateText({sentenceSlots, imageSlots}, image, defined);
+      literal.generateText(layout, image, defined);
       EXPECT_EQ(bitsOf(defined), bitsOf(fast))
           << "seed " << seed << ", step " << step << ", query " << query;
     }
-    // Most images are found through the postings, testing a part of the
-    // population.
+    std::vector<ImageBuffer> images;
+    for (int k = 0; k < 70; ++k) images.push_back(random.image());
+    std::vector<std::vector<Hyperedge>> fast(images.size());
+    generator.generateAll(images, fast);
+    for (std::size_t k = 0; k < images.size(); ++k) {
+      std::vector<Hyperedge> defined;
+      literal.generateText(layout, images[k], defined);
+      EXPECT_EQ(bitsOf(defined), bitsOf(fast[k]))
+          << "seed " << seed << ", step " << step << ", image " << k;
+    }
+    // Images are found through the postings or in batches, testing a part
+    // of the population each.
     EXPECT_GT(counts.imagesByPostings.load(), 10u) << "seed " << seed;
-    EXPECT_LT(counts.hyperedgesTested.load(), 20u * store.size())
+    EXPECT_LT(counts.hyperedgesTested.load(), 90u * store.size())
         << "seed " << seed;
+    batched += counts.imagesInBatches.load();
   }
+  EXPECT_GT(batched, 0u);
 }
 
 }  // namespace
