@@ -18,11 +18,34 @@ namespace {
 // batch's output is small.
 constexpr std::size_t kBatchPairs = 1024;
 
-void writeHeader(std::ostream& out, std::size_t pair) {
-  out << "line : " << pair << '\n' << std::flush;
+// One write, then a flush. The buffer of a std::filebuf is empty after the
+// last flush; it passes a write of 1024 bytes or more straight to the file
+// and keeps a shorter one until the flush, so `text` reaches the file in
+// one system call either way, whole unless that call fails.
+void writeFlushed(std::ostream& out, std::string_view text) {
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.flush();
 }
 
-// 4800 values separated by single blanks.
+// The record of `pair`: its header line, then `lines`, each ended by a line
+// feed.
+void writeRecord(std::ostream& out, OutputFlushing flushing, std::size_t pair,
+                 std::string_view lines) {
+  const std::string header = "line : " + std::to_string(pair) + '\n';
+  if (flushing == OutputFlushing::kWholeRecords) {
+    writeFlushed(out, header + std::string(lines));
+    return;
+  }
+  writeFlushed(out, header);
+  for (std::size_t start = 0; start < lines.size();) {
+    const std::size_t end = lines.find('\n', start) + 1;
+    writeFlushed(out, lines.substr(start, end - start));
+    start = end;
+  }
+}
+
+// 4800 values separated by single blanks, and the line feed, so that the
+// line reaches the file in one write.
 std::string imageValuesLine(const ImageBuffer& image) {
   std::string line;
   line.reserve(image.size() * 4);
@@ -32,6 +55,7 @@ std::string imageValuesLine(const ImageBuffer& image) {
     const auto end = std::to_chars(digits, digits + sizeof digits, image[i]);
     line.append(digits, end.ptr);
   }
+  line += '\n';
   return line;
 }
 
@@ -114,7 +138,8 @@ void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
 
 void writeGeneratedImages(std::ostream& out, const Queries& queries,
                           Layout layout, const InstanceList& instances,
-                          unsigned threads, const ImageWritten& written) {
+                          unsigned threads, OutputFlushing flushing,
+                          const ImageWritten& written) {
   struct Generated {
     ImageBuffer image;
     std::string line;
@@ -136,15 +161,15 @@ void writeGeneratedImages(std::ostream& out, const Queries& queries,
         generated.line = imageValuesLine(generated.image);
       },
       [&](std::size_t pair, const Generated& generated) {
-        writeHeader(out, pair);
-        out << generated.line << '\n' << std::flush;
+        writeRecord(out, flushing, pair, generated.line);
         if (written) written(pair, generated.image);
       });
 }
 
 void writeGeneratedTexts(std::ostream& out, const Queries& queries,
                          Layout layout, const InstanceList& instances,
-                         unsigned threads, const TextWritten& written) {
+                         unsigned threads, OutputFlushing flushing,
+                         const TextWritten& written) {
   struct Generated {
     std::vector<Hyperedge> fragments;
     // Their lines, each ended by a line feed.
@@ -161,15 +186,7 @@ void writeGeneratedTexts(std::ostream& out, const Queries& queries,
         }
       },
       [&](std::size_t pair, const Generated& generated) {
-        writeHeader(out, pair);
-        const std::string_view text = generated.text;
-        for (std::size_t start = 0; start < text.size();) {
-          const std::size_t end = text.find('\n', start) + 1;
-          out.write(text.data() + start,
-                    static_cast<std::streamsize>(end - start));
-          out.flush();
-          start = end;
-        }
+        writeRecord(out, flushing, pair, generated.text);
         if (written) written(pair, generated.fragments);
       });
 }

@@ -8,6 +8,7 @@
 #include "learner/data/hyperedge.h"
 #include "learner/data/image.h"
 #include "learner/data/instance_list.h"
+#include "learner/driver/output_flushing.h"
 #include "learner/model/queries.h"
 
 namespace hn {
@@ -21,21 +22,24 @@ using TextWritten = std::function<void(
 
 // Both writers ask `queries` for a batch of pairs at a time on `threads`
 // threads, while the batch before is written, and write the pairs in
-// order, each line flushed as it is written; the output does not depend on
-// the number of threads. The store must not change meanwhile. A failed
-// write stops the writing after its batch; `out` tells the caller.
+// order, each line or each whole record flushed as `flushing` says; the
+// output does not depend on the number of threads, nor on `flushing`. The
+// store must not change meanwhile. A failed write stops the writing after
+// its batch; `out` tells the caller.
 
 // Text to image: for every pair of `instances`, "line : k" and the 4800
 // values generated from its sentence. Pairs of a batch whose images the
 // engine lets them share (`Queries::sharedImages`) are generated once.
 void writeGeneratedImages(std::ostream& out, const Queries& queries,
                           Layout layout, const InstanceList& instances,
-                          unsigned threads, const ImageWritten& written = {});
+                          unsigned threads, OutputFlushing flushing,
+                          const ImageWritten& written = {});
 
 // Image to text: for every pair of `instances`, "line : k" and the
 // fragments generated from its image, heaviest first.
 void writeGeneratedTexts(std::ostream& out, const Queries& queries,
                          Layout layout, const InstanceList& instances,
-                         unsigned threads, const TextWritten& written = {});
+                         unsigned threads, OutputFlushing flushing,
+                         const TextWritten& written = {});
 
 }  // namespace hn
