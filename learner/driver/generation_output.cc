@@ -4,12 +4,14 @@
 #include <charconv>
 #include <future>
 #include <numeric>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 #include "common/parallel_for.h"
+#include "learner/driver/termination_deferral.h"
 
 namespace hn {
 namespace {
@@ -27,22 +29,34 @@ void writeFlushed(std::ostream& out, std::string_view text) {
   out.flush();
 }
 
-// The record of `pair`: its header line, then `lines`, each ended by a line
-// feed.
-void writeRecord(std::ostream& out, OutputFlushing flushing, std::size_t pair,
-                 std::string_view lines) {
-  const std::string header = "line : " + std::to_string(pair) + '\n';
-  if (flushing == OutputFlushing::kWholeRecords) {
-    writeFlushed(out, header + std::string(lines));
-    return;
+// Writes each pair's record: its header line, then its lines, each ended
+// by a line feed.
+class RecordWriter {
+ public:
+  RecordWriter(std::ostream& out, OutputFlushing flushing) : out(out) {
+    if (flushing == OutputFlushing::kWholeRecords) deferral.emplace();
   }
-  writeFlushed(out, header);
-  for (std::size_t start = 0; start < lines.size();) {
-    const std::size_t end = lines.find('\n', start) + 1;
-    writeFlushed(out, lines.substr(start, end - start));
-    start = end;
+
+  void write(std::size_t pair, std::string_view lines) {
+    const std::string header = "line : " + std::to_string(pair) + '\n';
+    if (deferral) {
+      const std::string record = header + std::string(lines);
+      deferral->writeWhole([&] { writeFlushed(out, record); });
+      return;
+    }
+    writeFlushed(out, header);
+    for (std::size_t start = 0; start < lines.size();) {
+      const std::size_t end = lines.find('\n', start) + 1;
+      writeFlushed(out, lines.substr(start, end - start));
+      start = end;
+    }
   }
-}
+
+ private:
+  std::ostream& out;
+  // Whole records only: lets no signal end the process inside one.
+  std::optional<TerminationDeferral> deferral;
+};
 
 // 4800 values separated by single blanks, and the line feed, so that the
 // line reaches the file in one write.
@@ -152,6 +166,7 @@ void writeGeneratedImages(std::ostream& out, const Queries& queries,
     }
     return queries.sharedImages(sentences);
   };
+  RecordWriter records(out, flushing);
   inBatches<Generated>(
       out, (instances.size() + 1) / 2, threads, share,
       [&](std::size_t pair, Generated& generated) {
@@ -161,7 +176,7 @@ void writeGeneratedImages(std::ostream& out, const Queries& queries,
         generated.line = imageValuesLine(generated.image);
       },
       [&](std::size_t pair, const Generated& generated) {
-        writeRecord(out, flushing, pair, generated.line);
+        records.write(pair, generated.line);
         if (written) written(pair, generated.image);
       });
 }
@@ -175,6 +190,7 @@ void writeGeneratedTexts(std::ostream& out, const Queries& queries,
     // Their lines, each ended by a line feed.
     std::string text;
   };
+  RecordWriter records(out, flushing);
   inBatches<Generated>(
       out, instances.size() / 2, threads, {},
       [&](std::size_t pair, Generated& generated) {
@@ -186,7 +202,7 @@ void writeGeneratedTexts(std::ostream& out, const Queries& queries,
         }
       },
       [&](std::size_t pair, const Generated& generated) {
-        writeRecord(out, flushing, pair, generated.text);
+        records.write(pair, generated.text);
         if (written) written(pair, generated.fragments);
       });
 }
