@@ -23,7 +23,8 @@ constexpr std::size_t kBatchPairs = 1024;
 // One write, then a flush. The buffer of a std::filebuf is empty after the
 // last flush; it passes a write of 1024 bytes or more straight to the file
 // and keeps a shorter one until the flush, so `text` reaches the file in
-// one system call either way, whole unless that call fails.
+// one system call either way: whole, unless the call fails or a signal
+// that ends the process cuts it short (see TerminationDeferral).
 void writeFlushed(std::ostream& out, std::string_view text) {
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   out.flush();

@@ -23,9 +23,10 @@ using TextWritten = std::function<void(
 // Both writers ask `queries` for a batch of pairs at a time on `threads`
 // threads, while the batch before is written, and write the pairs in
 // order, each line or each whole record flushed as `flushing` says; the
-// output does not depend on the number of threads, nor on `flushing`. The
-// store must not change meanwhile. A failed write stops the writing after
-// its batch; `out` tells the caller.
+// output does not depend on the number of threads, nor on `flushing`. With
+// whole records, SIGTERM, SIGINT and SIGHUP wait for the record under way
+// (see TerminationDeferral). The store must not change meanwhile. A failed
+// write stops the writing after its batch; `out` tells the caller.
 
 // Text to image: for every pair of `instances`, "line : k" and the 4800
 // values generated from its sentence. Pairs of a batch whose images the

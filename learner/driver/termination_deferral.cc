@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <iterator>
 
 namespace hn {
 namespace {

@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <functional>
+#include <iterator>
 
 namespace hn {
 
@@ -30,8 +31,8 @@ class TerminationDeferral {
   static constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
   // Whether the handler was installed for each of `kSignals`, and what it
   // replaced.
-  bool installed[3] = {};
-  struct sigaction previous[3] = {};
+  bool installed[std::size(kSignals)] = {};
+  struct sigaction previous[std::size(kSignals)] = {};
 };
 
 }  // namespace hn
