@@ -206,11 +206,11 @@ Figures learn(const fs::path& folder, const Setting& setting, bool literal,
   std::ostream out(&discard);
   start = Clock::now();
   hn::writeGeneratedImages(out, *queries, learner.layout(), dataSet.instances,
-                           threads);
+                           threads, hn::OutputFlushing::kEveryLine);
   figures.phases.push_back(secondsSince(start));
   start = Clock::now();
   hn::writeGeneratedTexts(out, *queries, learner.layout(), dataSet.instances,
-                          threads);
+                          threads, hn::OutputFlushing::kEveryLine);
   figures.phases.push_back(secondsSince(start));
   if (std::isnan(checksum)) std::cerr << "no pairs\n";
   if (indexed != nullptr) {

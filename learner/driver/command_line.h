@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "learner/driver/output_flushing.h"
+
 namespace hn {
 
 // hn_learner's options. Without any, a run behaves as it always has: the
@@ -25,6 +27,8 @@ struct CommandLine {
   std::optional<std::string> continueFrom;
   // No progress line on the terminal.
   bool quiet = false;
+  // How the output file is written as it is generated.
+  OutputFlushing flushing = OutputFlushing::kEveryLine;
 
   // `threads`, or one per core when it is 0.
   unsigned threadCount() const;

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <future>
 #include <numeric>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -11,6 +12,7 @@
 #include <system_error>
 
 #include "common/parallel_for.h"
+#include "learner/driver/termination_deferral.h"
 
 namespace hn {
 namespace {
@@ -22,11 +24,47 @@ constexpr std::size_t kBatchPairs = 1024;
 // Images handed to the engine at once, which it may match together.
 constexpr std::size_t kImagesPerCall = 64;
 
-void writeHeader(std::ostream& out, std::size_t pair) {
-  out << "line : " << pair << '\n' << std::flush;
+// One write, then a flush. The buffer of a std::filebuf is empty after the
+// last flush; it passes a write of 1024 bytes or more straight to the file
+// and keeps a shorter one until the flush, so `text` reaches the file in
+// one system call either way: whole, unless the call fails or a signal
+// that ends the process cuts it short (see TerminationDeferral).
+void writeFlushed(std::ostream& out, std::string_view text) {
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.flush();
 }
 
-// 4800 values separated by single blanks.
+// Writes each pair's record: its header line, then its lines, each ended
+// by a line feed.
+class RecordWriter {
+ public:
+  RecordWriter(std::ostream& out, OutputFlushing flushing) : out(out) {
+    if (flushing == OutputFlushing::kWholeRecords) deferral.emplace();
+  }
+
+  void write(std::size_t pair, std::string_view lines) {
+    const std::string header = "line : " + std::to_string(pair) + '\n';
+    if (deferral) {
+      const std::string record = header + std::string(lines);
+      deferral->writeWhole([&] { writeFlushed(out, record); });
+      return;
+    }
+    writeFlushed(out, header);
+    for (std::size_t start = 0; start < lines.size();) {
+      const std::size_t end = lines.find('\n', start) + 1;
+      writeFlushed(out, lines.substr(start, end - start));
+      start = end;
+    }
+  }
+
+ private:
+  std::ostream& out;
+  // Whole records only: lets no signal end the process inside one.
+  std::optional<TerminationDeferral> deferral;
+};
+
+// 4800 values separated by single blanks, and the line feed, so that the
+// line reaches the file in one write.
 std::string imageValuesLine(const ImageBuffer& image) {
   std::string line;
   line.reserve(image.size() * 4);
@@ -36,6 +74,7 @@ std::string imageValuesLine(const ImageBuffer& image) {
     const auto end = std::to_chars(digits, digits + sizeof digits, image[i]);
     line.append(digits, end.ptr);
   }
+  line += '\n';
   return line;
 }
 
@@ -131,7 +170,8 @@ void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
 
 void writeGeneratedImages(std::ostream& out, const Queries& queries,
                           Layout layout, const InstanceList& instances,
-                          unsigned threads, const ImageWritten& written) {
+                          unsigned threads, OutputFlushing flushing,
+                          const ImageWritten& written) {
   struct Generated {
     ImageBuffer image;
     std::string line;
@@ -144,6 +184,7 @@ void writeGeneratedImages(std::ostream& out, const Queries& queries,
     }
     return queries.sharedImages(sentences);
   };
+  RecordWriter records(out, flushing);
   inBatches<Generated>(
       out, (instances.size() + 1) / 2, threads, share, 1,
       [&](std::span<const std::size_t> pairs,
@@ -155,15 +196,15 @@ void writeGeneratedImages(std::ostream& out, const Queries& queries,
         generated.line = imageValuesLine(generated.image);
       },
       [&](std::size_t pair, const Generated& generated) {
-        writeHeader(out, pair);
-        out << generated.line << '\n' << std::flush;
+        records.write(pair, generated.line);
         if (written) written(pair, generated.image);
       });
 }
 
 void writeGeneratedTexts(std::ostream& out, const Queries& queries,
                          Layout layout, const InstanceList& instances,
-                         unsigned threads, const TextWritten& written) {
+                         unsigned threads, OutputFlushing flushing,
+                         const TextWritten& written) {
   struct Generated {
     std::vector<Hyperedge> fragments;
     // Their lines, each ended by a line feed.
@@ -177,6 +218,7 @@ void writeGeneratedTexts(std::ostream& out, const Queries& queries,
     }
     return queries.sharedTexts(images);
   };
+  RecordWriter records(out, flushing);
   inBatches<Generated>(
       out, instances.size() / 2, threads, share, kImagesPerCall,
       [&](std::span<const std::size_t> pairs,
@@ -198,15 +240,7 @@ void writeGeneratedTexts(std::ostream& out, const Queries& queries,
         }
       },
       [&](std::size_t pair, const Generated& generated) {
-        writeHeader(out, pair);
-        const std::string_view text = generated.text;
-        for (std::size_t start = 0; start < text.size();) {
-          const std::size_t end = text.find('\n', start) + 1;
-          out.write(text.data() + start,
-                    static_cast<std::streamsize>(end - start));
-          out.flush();
-          start = end;
-        }
+        records.write(pair, generated.text);
         if (written) written(pair, generated.fragments);
       });
 }

@@ -8,6 +8,7 @@
 #include "learner/data/hyperedge.h"
 #include "learner/data/image.h"
 #include "learner/data/instance_list.h"
+#include "learner/driver/output_flushing.h"
 #include "learner/model/queries.h"
 
 namespace hn {
@@ -21,8 +22,10 @@ using TextWritten = std::function<void(
 
 // Both writers ask `queries` for a batch of pairs at a time on `threads`
 // threads, while the batch before is written, and write the pairs in
-// order, each line flushed as it is written; the output does not depend on
-// the number of threads. The store must not change meanwhile. A failed
+// order, each line or each whole record flushed as `flushing` says; the
+// output does not depend on the number of threads, nor on `flushing`. With
+// whole records, SIGTERM, SIGINT and SIGHUP wait for the record under way
+// (see TerminationDeferral). The store must not change meanwhile. A failed
 // write stops the writing after its batch; `out` tells the caller.
 
 // Text to image: for every pair of `instances`, "line : k" and the 4800
@@ -30,7 +33,8 @@ using TextWritten = std::function<void(
 // engine lets them share (`Queries::sharedImages`) are generated once.
 void writeGeneratedImages(std::ostream& out, const Queries& queries,
                           Layout layout, const InstanceList& instances,
-                          unsigned threads, const ImageWritten& written = {});
+                          unsigned threads, OutputFlushing flushing,
+                          const ImageWritten& written = {});
 
 // Image to text: for every pair of `instances`, "line : k" and the
 // fragments generated from its image, heaviest first. Pairs of a batch
@@ -38,6 +42,7 @@ void writeGeneratedImages(std::ostream& out, const Queries& queries,
 // generated once.
 void writeGeneratedTexts(std::ostream& out, const Queries& queries,
                          Layout layout, const InstanceList& instances,
-                         unsigned threads, const TextWritten& written = {});
+                         unsigned threads, OutputFlushing flushing,
+                         const TextWritten& written = {});
 
 }  // namespace hn

@@ -35,6 +35,7 @@ LearningRun::LearningRun(const RunScriptEntries& entries,
       modelFile(options.saveModel),
       continuedFile(options.continueFrom),
       threads(options.threadCount()),
+      flushing(options.flushing),
       progressLine(std::cerr, ProgressLine::wanted(options.quiet)),
       training(settingsOf(entries, options), dataSet,
                [&](SimpleSTLMapStorage& storage) {
@@ -193,7 +194,7 @@ void LearningRun::writeImages(std::ostream& out) {
   const std::size_t pairs = dataSet.instances.size() / 2;
   writeGeneratedImages(
       out, *training.queries, training.learner.layout(), dataSet.instances,
-      threads, [&](std::size_t pair, const ImageBuffer&) {
+      threads, flushing, [&](std::size_t pair, const ImageBuffer&) {
         progressLine.update("generation", pair + 1, pairs, "pairs");
       });
 }
@@ -202,7 +203,7 @@ void LearningRun::writeTexts(std::ostream& out) {
   const std::size_t pairs = dataSet.instances.size() / 2;
   writeGeneratedTexts(
       out, *training.queries, training.learner.layout(), dataSet.instances,
-      threads, [&](std::size_t pair, const std::vector<Hyperedge>&) {
+      threads, flushing, [&](std::size_t pair, const std::vector<Hyperedge>&) {
         progressLine.update("generation", pair + 1, pairs, "pairs");
       });
 }

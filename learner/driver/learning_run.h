@@ -66,6 +66,7 @@ class LearningRun {
   // The population that training continues from, until it is loaded.
   std::optional<CheckedModel> continued;
   const unsigned threads;
+  const OutputFlushing flushing;
   ProgressLine progressLine;
   BimodalCSVFileWrapper dataSet;
   // Borrows the data set, so it goes after it.

@@ -35,6 +35,7 @@ ModelRun::ModelRun(const RunScriptEntries& entries, const CommandLine& options,
     : entries(entries),
       modelFile(options.loadModel.value_or("")),
       threads(options.threadCount()),
+      flushing(options.flushing),
       progressLine(std::cerr, ProgressLine::wanted(options.quiet)),
       queries(makeEngine(storage, options)) {
   learner.storage = &storage;
@@ -165,7 +166,7 @@ void ModelRun::generate(std::ostream& out) {
   };
   if (generatesImages(entries)) {
     writeGeneratedImages(
-        out, *queries, learner.layout(), dataSet.instances, threads,
+        out, *queries, learner.layout(), dataSet.instances, threads, flushing,
         [&](std::size_t pair, const ImageBuffer& generated) {
           if (scored) {
             score.addImage(generated, dataSet.instances[2 * pair + 1].values());
@@ -174,7 +175,7 @@ void ModelRun::generate(std::ostream& out) {
         });
   } else {
     writeGeneratedTexts(
-        out, *queries, learner.layout(), dataSet.instances, threads,
+        out, *queries, learner.layout(), dataSet.instances, threads, flushing,
         [&](std::size_t pair, const std::vector<Hyperedge>& fragments) {
           if (scored) {
             score.addText(fragments, dataSet.instances[2 * pair].values());

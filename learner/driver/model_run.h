@@ -52,6 +52,7 @@ class ModelRun {
   const RunScriptEntries entries;
   const std::string modelFile;
   const unsigned threads;
+  const OutputFlushing flushing;
   ProgressLine progressLine;
   Hypernetwork learner;
   BimodalCSVFileWrapper dataSet;

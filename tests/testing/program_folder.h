@@ -19,6 +19,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace hn::testing {
 
@@ -118,8 +119,14 @@ class ProgramFolder {
             readFile(root_ / "err")};
   }
 
-  // Starts the program in the folder without waiting for it.
-  pid_t start() const {
+  // Starts the program in the folder with `arguments`, without waiting for
+  // it.
+  pid_t start(const std::vector<std::string>& arguments = {}) const {
+    std::vector<char*> argv = {const_cast<char*>(program_.c_str())};
+    for (const std::string& argument : arguments) {
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
     const pid_t child = ::fork();
     if (child == 0) {
       if (::chdir(work().c_str()) != 0) ::_exit(127);
@@ -129,18 +136,19 @@ class ProgramFolder {
           ::open((root_ / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       ::dup2(out, 1);
       ::dup2(err, 2);
-      ::execl(program_.c_str(), program_.c_str(), static_cast<char*>(nullptr));
+      ::execv(program_.c_str(), argv.data());
       ::_exit(127);
     }
     return child;
   }
 
-  // Kills a started program with SIGKILL; true when it was still running.
-  static bool kill(pid_t child) {
-    ::kill(child, SIGKILL);
+  // Sends a started program `signal` and waits for it to end; true when it
+  // was still running and the signal ended it.
+  static bool kill(pid_t child, int signal = SIGKILL) {
+    ::kill(child, signal);
     int status = 0;
     ::waitpid(child, &status, 0);
-    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    return WIFSIGNALED(status) && WTERMSIG(status) == signal;
   }
 
  private:

@@ -13,6 +13,28 @@ TEST(CommandLine, NoArgumentsMeansAClockSeededRun) {
   ASSERT_TRUE(parsed);
   EXPECT_FALSE(parsed->seed);
   EXPECT_FALSE(parsed->help);
+  EXPECT_EQ(hn::OutputFlushing::kEveryLine, parsed->flushing);
+}
+
+TEST(CommandLine, WholeRecordsIsAFlagThatCombinesWithEveryRun) {
+  std::string error;
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--whole-records"},
+        {"--seed", "3", "--whole-records", "--save-model", "m"},
+        {"--whole-records", "--load-model", "m", "--threads", "2"}}) {
+    const auto parsed = hn::parseCommandLine(arguments, error);
+    ASSERT_TRUE(parsed) << error;
+    EXPECT_EQ(hn::OutputFlushing::kWholeRecords, parsed->flushing)
+        << arguments.size();
+  }
+  for (const std::vector<std::string>& wrong :
+       {std::vector<std::string>{"--whole-records=1"},
+        {"--whole-record"},
+        {"--whole-records", "yes"}}) {
+    EXPECT_FALSE(hn::parseCommandLine(wrong, error)) << wrong.back();
+    EXPECT_NE(std::string::npos, error.find("unknown argument")) << error;
+  }
+  EXPECT_NE(std::string::npos, std::string(hn::kUsage).find("--whole-records"));
 }
 
 TEST(CommandLine, SeedTakesAnUnsignedNumber) {

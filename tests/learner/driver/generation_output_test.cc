@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ using hn::ImageBuffer;
 using hn::InstanceList;
 using hn::InstanceView;
 using hn::Layout;
+using hn::OutputFlushing;
 using hn::testing::edge;
 
 // An engine whose answers are easy to foresee: an image that holds the
@@ -125,32 +127,89 @@ std::string expectedTexts(int distinctImages = kPairs) {
   return text;
 }
 
-// Pairs are written in order, each once, whatever the threads; within a
-// batch, pairs the engine lets share are generated once.
+constexpr OutputFlushing kFlushings[] = {OutputFlushing::kEveryLine,
+                                         OutputFlushing::kWholeRecords};
+
+std::string nameOf(OutputFlushing flushing) {
+  return flushing == OutputFlushing::kEveryLine ? "every line"
+                                                : "whole records";
+}
+
+// Keeps what is written between two flushes as one piece: what a file
+// receives from a std::filebuf in one call.
+class FlushedPieces : public std::streambuf {
+ public:
+  std::vector<std::string> pieces;
+  // Written and not flushed yet.
+  std::string pending;
+
+ protected:
+  std::streamsize xsputn(const char* text, std::streamsize count) override {
+    pending.append(text, static_cast<std::size_t>(count));
+    return count;
+  }
+  int_type overflow(int_type character) override {
+    if (traits_type::eq_int_type(character, traits_type::eof())) return 0;
+    pending += traits_type::to_char_type(character);
+    return character;
+  }
+  int sync() override {
+    if (!pending.empty()) pieces.push_back(std::move(pending));
+    pending.clear();
+    return 0;
+  }
+};
+
+// `text` cut where `flushing` flushes: after every line, or before every
+// header but the first.
+std::vector<std::string> piecesOf(const std::string& text,
+                                  OutputFlushing flushing) {
+  std::vector<std::string> pieces;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = text.find('\n', start) + 1;
+    const std::string line = text.substr(start, end - start);
+    if (flushing == OutputFlushing::kWholeRecords &&
+        !line.starts_with("line : ")) {
+      pieces.back() += line;
+    } else {
+      pieces.push_back(line);
+    }
+    start = end;
+  }
+  return pieces;
+}
+
+// Pairs are written in order, each once, whatever the threads, a line or a
+// whole record per flush; within a batch, pairs the engine lets share are
+// generated once.
 TEST(GenerationOutput, ImagesAreWrittenInOrderAndSharedWithinABatch) {
   const InstanceList instances = pairsWithImages();
   const std::string expected = expectedImages();
-  for (const bool sharing : {false, true}) {
-    for (const unsigned threads : {1u, 3u}) {
-      const ForeseeableQueries queries(sharing);
-      std::ostringstream out;
-      std::vector<std::size_t> written;
-      hn::writeGeneratedImages(
-          out, queries, Layout{1, 1}, instances, threads,
-          [&](std::size_t pair, const ImageBuffer& image) {
-            EXPECT_EQ(static_cast<std::int32_t>(pair) % kSentences, image[0]);
-            written.push_back(pair);
-          });
-      const std::string context = std::string(sharing ? "" : "not ") +
-                                  "sharing, " + std::to_string(threads) +
-                                  " threads";
-      EXPECT_TRUE(out.str() == expected) << context;
-      EXPECT_EQ(kPairs, static_cast<int>(written.size())) << context;
-      EXPECT_TRUE(std::is_sorted(written.begin(), written.end())) << context;
-      // Three batches, each with every sentence.
-      EXPECT_EQ(sharing ? 3 * kSentences : kPairs,
-                queries.imagesGenerated.load())
-          << context;
+  for (const OutputFlushing flushing : kFlushings) {
+    for (const bool sharing : {false, true}) {
+      for (const unsigned threads : {1u, 3u}) {
+        const ForeseeableQueries queries(sharing);
+        FlushedPieces flushed;
+        std::ostream out(&flushed);
+        std::vector<std::size_t> written;
+        hn::writeGeneratedImages(
+            out, queries, Layout{1, 1}, instances, threads, flushing,
+            [&](std::size_t pair, const ImageBuffer& image) {
+              EXPECT_EQ(static_cast<std::int32_t>(pair) % kSentences, image[0]);
+              written.push_back(pair);
+            });
+        const std::string context = nameOf(flushing) + ", " +
+                                    (sharing ? "" : "not ") + "sharing, " +
+                                    std::to_string(threads) + " threads";
+        EXPECT_TRUE(flushed.pieces == piecesOf(expected, flushing)) << context;
+        EXPECT_EQ("", flushed.pending) << context;
+        EXPECT_EQ(kPairs, static_cast<int>(written.size())) << context;
+        EXPECT_TRUE(std::is_sorted(written.begin(), written.end())) << context;
+        // Three batches, each with every sentence.
+        EXPECT_EQ(sharing ? 3 * kSentences : kPairs,
+                  queries.imagesGenerated.load())
+            << context;
+      }
     }
   }
 }
@@ -167,22 +226,28 @@ TEST(GenerationOutput, TextsAreWrittenInOrderAndSharedWithinABatch) {
                {5, true, 3 * 5}};  // three batches, each with every image
   for (const auto& c : cases) {
     const InstanceList instances = pairsWithImages(c.distinctImages);
-    for (const unsigned threads : {1u, 3u}) {
-      const ForeseeableQueries queries(c.sharing);
-      std::ostringstream out;
-      std::size_t next = 0;
-      hn::writeGeneratedTexts(
-          out, queries, Layout{1, 1}, instances, threads,
-          [&](std::size_t pair, const std::vector<Hyperedge>& fragments) {
-            EXPECT_EQ(next++, pair);
-            EXPECT_EQ(2u, fragments.size());
-          });
-      const std::string context = std::to_string(c.distinctImages) +
-                                  " images, " + (c.sharing ? "" : "not ") +
-                                  "sharing, " + std::to_string(threads) +
-                                  " threads";
-      EXPECT_TRUE(out.str() == expectedTexts(c.distinctImages)) << context;
-      EXPECT_EQ(c.generated, queries.textsGenerated.load()) << context;
+    for (const OutputFlushing flushing : kFlushings) {
+      for (const unsigned threads : {1u, 3u}) {
+        const ForeseeableQueries queries(c.sharing);
+        FlushedPieces flushed;
+        std::ostream out(&flushed);
+        std::size_t next = 0;
+        hn::writeGeneratedTexts(
+            out, queries, Layout{1, 1}, instances, threads, flushing,
+            [&](std::size_t pair, const std::vector<Hyperedge>& fragments) {
+              EXPECT_EQ(next++, pair);
+              EXPECT_EQ(2u, fragments.size());
+            });
+        const std::string context = std::to_string(c.distinctImages) +
+                                    " images, " + (c.sharing ? "" : "not ") +
+                                    "sharing, " + nameOf(flushing) + ", " +
+                                    std::to_string(threads) + " threads";
+        EXPECT_TRUE(flushed.pieces ==
+                    piecesOf(expectedTexts(c.distinctImages), flushing))
+            << context;
+        EXPECT_EQ("", flushed.pending) << context;
+        EXPECT_EQ(c.generated, queries.textsGenerated.load()) << context;
+      }
     }
   }
 }
@@ -190,15 +255,17 @@ TEST(GenerationOutput, TextsAreWrittenInOrderAndSharedWithinABatch) {
 // A write that fails ends the writing with its batch.
 TEST(GenerationOutput, AFailedWriteStopsAfterItsBatch) {
   const InstanceList instances = pairsWithImages();
-  const ForeseeableQueries queries(true);
-  std::ostringstream out;
-  std::size_t written = 0;
-  hn::writeGeneratedImages(out, queries, Layout{1, 1}, instances, 2,
-                           [&](std::size_t pair, const ImageBuffer&) {
-                             ++written;
-                             if (pair == 10) out.setstate(std::ios::badbit);
-                           });
-  EXPECT_EQ(1024u, written);
+  for (const OutputFlushing flushing : kFlushings) {
+    const ForeseeableQueries queries(true);
+    std::ostringstream out;
+    std::size_t written = 0;
+    hn::writeGeneratedImages(out, queries, Layout{1, 1}, instances, 2, flushing,
+                             [&](std::size_t pair, const ImageBuffer&) {
+                               ++written;
+                               if (pair == 10) out.setstate(std::ios::badbit);
+                             });
+    EXPECT_EQ(1024u, written) << nameOf(flushing);
+  }
 }
 
 }  // namespace

@@ -295,14 +295,19 @@ TEST(LearnerFullDisk, AFailedWriteOfTheOutputFileIsNamedWithStatus1) {
     sentences += std::to_string(word) + (word % 200 == 199 ? '\n' : ',');
   }
   for (const std::string direction : {"0", "1"}) {
-    LearnerFolder folder;
-    writeData(folder, {{1, direction}, {6, "400"}});
-    folder.write("s.csv", sentences);
-    const ProgramResult run = folder.runWithFileSizeLimit("--seed 1", 1);
-    EXPECT_EQ(1, run.status) << direction;
-    const std::string output = direction == "0" ? "image.txt" : "text.txt";
-    EXPECT_EQ("hn_learner: writing the output file \"" + output + "\" failed\n",
-              run.err);
+    for (const std::string arguments :
+         {"--seed 1", "--seed 1 --whole-records"}) {
+      LearnerFolder folder;
+      writeData(folder, {{1, direction}, {6, "400"}});
+      folder.write("s.csv", sentences);
+      const ProgramResult run = folder.runWithFileSizeLimit(arguments, 1);
+      EXPECT_EQ(1, run.status) << direction << " " << arguments;
+      const std::string output = direction == "0" ? "image.txt" : "text.txt";
+      EXPECT_EQ(
+          "hn_learner: writing the output file \"" + output + "\" failed\n",
+          run.err)
+          << arguments;
+    }
   }
 }
 
