@@ -70,21 +70,33 @@ const PrefixVoteIndex::Tally& GeneratedImageCheck::bestBounded() {
       lowest = low;
     }
   }
-  bool recomputed = false;
-  const auto exact = [&](std::size_t k) {
-    if (radii[k] == 0.0) return;
-    tallies[k].sum = index.orderedSum(sentence, tallies[k].vertex);
-    radii[k] = 0.0;
-    recomputed = true;
-    if (counts != nullptr) {
-      counts->candidatesRecomputed.fetch_add(1, std::memory_order_relaxed);
-    }
-  };
-  std::size_t winner = best;
+  // The contenders and the best, added up in voting order at once where
+  // they have bounds; then the exact sums decide.
+  std::vector<std::size_t> contenders;
+  std::vector<std::size_t> inexact;
   for (std::size_t k = 0; k < tallies.size(); ++k) {
     if (k == best || upperEnd(tallies[k].sum, radii[k]) < lowest) continue;
-    exact(best);
-    exact(k);
+    contenders.push_back(k);
+    if (radii[k] != 0.0) inexact.push_back(k);
+  }
+  if (!contenders.empty() && radii[best] != 0.0) inexact.push_back(best);
+  const bool recomputed = !inexact.empty();
+  if (recomputed) {
+    std::vector<std::int32_t> vertices;
+    for (const std::size_t k : inexact) vertices.push_back(tallies[k].vertex);
+    std::vector<double> sums(vertices.size());
+    index.orderedSums(sentence, vertices, sums);
+    for (std::size_t i = 0; i < inexact.size(); ++i) {
+      tallies[inexact[i]].sum = sums[i];
+      radii[inexact[i]] = 0.0;
+    }
+    if (counts != nullptr) {
+      counts->candidatesRecomputed.fetch_add(inexact.size(),
+                                             std::memory_order_relaxed);
+    }
+  }
+  std::size_t winner = best;
+  for (const std::size_t k : contenders) {
     if (index.ranksBefore(sentence, tallies[k], tallies[winner],
                           windowGroups)) {
       winner = k;

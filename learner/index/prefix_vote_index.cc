@@ -287,43 +287,68 @@ void PrefixVoteIndex::addToVote(Vote& vote, double weight, double previous) {
 // holders rather than linked from its vote.
 double PrefixVoteIndex::orderedSum(std::span<const std::int32_t> sentence,
                                    std::int32_t vertex) const {
-  struct Term {
-    HyperedgeId hyperedge;
-    std::uint32_t occurrences;
-  };
-  std::vector<std::uint32_t> matching;
-  std::vector<Term> terms;
   double sum = 0.0;
-  bool first = true;
+  orderedSums(sentence, {&vertex, 1}, {&sum, 1});
+  return sum;
+}
+
+void PrefixVoteIndex::orderedSums(std::span<const std::int32_t> sentence,
+                                  std::span<const std::int32_t> vertices,
+                                  std::span<double> sums) const {
+  // The asked vertices by value; each one's sum at the same place.
+  std::vector<std::int32_t> asked(vertices.begin(), vertices.end());
+  std::sort(asked.begin(), asked.end());
+  asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
+  const auto placeOf = [&asked](std::int32_t vertex) -> std::ptrdiff_t {
+    const auto found = std::lower_bound(asked.begin(), asked.end(), vertex);
+    return found != asked.end() && *found == vertex ? found - asked.begin()
+                                                    : -1;
+  };
+  std::vector<double> sumOf(asked.size(), 0.0);
+  std::vector<bool> started(asked.size(), false);
+  std::vector<std::uint32_t> matching;
+  std::vector<HyperedgeId> voters;
   for (std::size_t window = 0; window + prefixLength_ <= sentence.size();
        ++window) {
     matching.clear();
     matchingGroups(sentence.subspan(window, prefixLength_), matching);
-    terms.clear();
+    voters.clear();
     for (const std::uint32_t number : matching) {
       const Group& group = groups[number];
-      if (!group.voteOf.contains(vertex)) continue;
+      if (std::none_of(
+              vertices.begin(), vertices.end(),
+              [&group](std::int32_t v) { return group.voteOf.contains(v); })) {
+        continue;
+      }
       for (const HyperedgeId member : group.members) {
-        const std::span<const std::int32_t> vertices =
-            population.vertices(member);
-        const auto occurrences = static_cast<std::uint32_t>(std::count(
-            vertices.begin() + prefixLength_, vertices.end(), vertex));
-        if (occurrences > 0) terms.push_back({member, occurrences});
+        const std::span<const std::int32_t> slots = population.vertices(member);
+        if (std::any_of(
+                slots.begin() + prefixLength_, slots.end(),
+                [&placeOf](std::int32_t v) { return placeOf(v) >= 0; })) {
+          voters.push_back(member);
+        }
       }
     }
-    // The window's matches vote by rank.
-    std::sort(terms.begin(), terms.end(), [this](const Term& x, const Term& y) {
-      return ranksBefore(x.hyperedge, y.hyperedge);
-    });
-    for (const Term& term : terms) {
-      const double weight = population.weight(term.hyperedge);
-      for (std::uint32_t i = 0; i < term.occurrences; ++i) {
-        sum = first ? weight : sum + weight;
-        first = false;
+    // The window's matches vote by rank, each its slots in order.
+    std::sort(
+        voters.begin(), voters.end(),
+        [this](HyperedgeId x, HyperedgeId y) { return ranksBefore(x, y); });
+    for (const HyperedgeId voter : voters) {
+      const double weight = population.weight(voter);
+      const std::span<const std::int32_t> slots = population.vertices(voter);
+      for (auto slot = slots.begin() + prefixLength_; slot != slots.end();
+           ++slot) {
+        const std::ptrdiff_t place = placeOf(*slot);
+        if (place < 0) continue;
+        const auto k = static_cast<std::size_t>(place);
+        sumOf[k] = started[k] ? sumOf[k] + weight : weight;
+        started[k] = true;
       }
     }
   }
-  return sum;
+  for (std::size_t k = 0; k < vertices.size(); ++k) {
+    sums[k] = sumOf[static_cast<std::size_t>(placeOf(vertices[k]))];
+  }
 }
 
 void PrefixVoteIndex::recordWeight(double weight, double previous) {

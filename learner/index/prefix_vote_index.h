@@ -162,6 +162,11 @@ class PrefixVoteIndex final : public StoreObserver {
   // must have a vote in some group that a window of the sentence matches.
   double orderedSum(std::span<const std::int32_t> sentence,
                     std::int32_t vertex) const;
+  // `orderedSum` of each of `vertices` (distinct), into `sums`, in one
+  // pass over the sentence's matches instead of one per vertex.
+  void orderedSums(std::span<const std::int32_t> sentence,
+                   std::span<const std::int32_t> vertices,
+                   std::span<double> sums) const;
 
   // Whether the maintained sums equal the sums a query of `windows` windows
   // would add up in its own order: all weights finite multiples of one

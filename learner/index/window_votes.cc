@@ -120,12 +120,26 @@ void WindowVotes::addGroupBounded(const PrefixVoteIndex::SentenceGroup& group) {
 }
 
 void WindowVotes::recompute(std::uint32_t candidate) {
+  recompute(std::span<const std::uint32_t>(&candidate, 1));
+}
+
+void WindowVotes::recompute(std::span<const std::uint32_t> candidates) {
+  if (candidates.empty()) return;
   Scratch& tables = scratch();
-  const Scratch::VotedVertex& voted = tables.candidates[candidate];
-  tables.sum[voted.vertexId] = index.orderedSum(sentence, voted.vertex);
-  tables.radius[voted.vertexId] = 0.0;
+  std::vector<std::int32_t> vertices;
+  for (const std::uint32_t candidate : candidates) {
+    vertices.push_back(tables.candidates[candidate].vertex);
+  }
+  std::vector<double> sums(vertices.size());
+  index.orderedSums(sentence, vertices, sums);
+  for (std::size_t k = 0; k < candidates.size(); ++k) {
+    const std::uint32_t id = tables.candidates[candidates[k]].vertexId;
+    tables.sum[id] = sums[k];
+    tables.radius[id] = 0.0;
+  }
   if (counts != nullptr) {
-    counts->candidatesRecomputed.fetch_add(1, std::memory_order_relaxed);
+    counts->candidatesRecomputed.fetch_add(candidates.size(),
+                                           std::memory_order_relaxed);
   }
 }
 
@@ -167,30 +181,30 @@ const std::vector<std::uint32_t>& WindowVotes::survivorsBounded() {
     tables.contenders.emplace_back(position, i);
   }
   std::sort(tables.contenders.begin(), tables.contenders.end());
+  // Every contender and the best of its position, added up in voting order
+  // at once where they have bounds; then the exact sums decide.
+  std::vector<std::uint32_t> inexact;
   std::uint64_t recomputedPositions = 0;
   for (std::size_t first = 0; first < tables.contenders.size();) {
     const std::size_t position = tables.contenders[first].first;
-    std::size_t end = first;
-    while (end < tables.contenders.size() &&
-           tables.contenders[end].first == position) {
-      ++end;
-    }
-    std::uint32_t& best = bestAt[position];
-    bool recomputed = false;
-    const auto exact = [&](std::uint32_t candidate) {
+    const std::size_t before = inexact.size();
+    const auto addIfInexact = [&](std::uint32_t candidate) {
       if (tables.radius[tables.candidates[candidate].vertexId] != 0.0) {
-        recompute(candidate);
-        recomputed = true;
+        inexact.push_back(candidate);
       }
     };
-    exact(best - 1);
-    for (std::size_t k = first; k < end; ++k) {
-      const std::uint32_t candidate = tables.contenders[k].second;
-      exact(candidate);
-      if (ranksBefore(candidate, best - 1)) best = candidate + 1;
+    addIfInexact(bestAt[position] - 1);
+    for (; first < tables.contenders.size() &&
+           tables.contenders[first].first == position;
+         ++first) {
+      addIfInexact(tables.contenders[first].second);
     }
-    if (recomputed) ++recomputedPositions;
-    first = end;
+    if (inexact.size() > before) ++recomputedPositions;
+  }
+  recompute(inexact);
+  for (const auto& [position, candidate] : tables.contenders) {
+    std::uint32_t& best = bestAt[position];
+    if (ranksBefore(candidate, best - 1)) best = candidate + 1;
   }
   if (counts != nullptr) {
     counts->positions.fetch_add(tables.positions.size(),

@@ -49,6 +49,8 @@ class WindowVotes {
   const std::vector<std::uint32_t>& keepBestPerPosition();
   // Replaces a candidate's sum by the one voting in order gives.
   void recompute(std::uint32_t candidate);
+  // The same for several distinct candidates, in one pass over the votes.
+  void recompute(std::span<const std::uint32_t> candidates);
   // Orders `kept` as `ranksBefore` would with sums voting in order gives.
   void rankBounded(std::vector<std::uint32_t>& kept);
   bool ranksBefore(std::uint32_t a, std::uint32_t b);
