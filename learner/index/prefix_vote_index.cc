@@ -299,7 +299,24 @@ void PrefixVoteIndex::orderedSums(std::span<const std::int32_t> sentence,
   std::vector<std::int32_t> asked(vertices.begin(), vertices.end());
   std::sort(asked.begin(), asked.end());
   asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
-  const auto placeOf = [&asked](std::int32_t vertex) -> std::ptrdiff_t {
+  // Most slots name a position that no asked vertex holds: a bit per
+  // position turns them away before the search.
+  std::vector<bool> askedAt(kImageSize, false);
+  bool askedOffImage = false;
+  for (const std::int32_t vertex : asked) {
+    const std::int32_t position = imageVertexPosition(vertex);
+    if (isImagePosition(position)) {
+      askedAt[static_cast<std::size_t>(position)] = true;
+    } else {
+      askedOffImage = true;
+    }
+  }
+  const auto placeOf = [&](std::int32_t vertex) -> std::ptrdiff_t {
+    const std::int32_t position = imageVertexPosition(vertex);
+    if (isImagePosition(position) ? !askedAt[static_cast<std::size_t>(position)]
+                                  : !askedOffImage) {
+      return -1;
+    }
     const auto found = std::lower_bound(asked.begin(), asked.end(), vertex);
     return found != asked.end() && *found == vertex ? found - asked.begin()
                                                     : -1;

@@ -235,9 +235,10 @@ void WindowVotes::rankBounded(std::vector<std::uint32_t>& kept) {
   const auto byRank = [this](std::uint32_t a, std::uint32_t b) {
     return ranksBefore(a, b);
   };
+  std::vector<std::uint32_t> inexact;
   for (bool again = true; again;) {
     std::sort(kept.begin(), kept.end(), byRank);
-    again = false;
+    inexact.clear();
     for (std::size_t k = 0; k + 1 < kept.size(); ++k) {
       const std::uint32_t a = tables.candidates[kept[k]].vertexId;
       const std::uint32_t b = tables.candidates[kept[k + 1]].vertexId;
@@ -246,10 +247,14 @@ void WindowVotes::rankBounded(std::vector<std::uint32_t>& kept) {
           lowerEnd(tables.sum[a], tables.radius[a])) {
         continue;
       }
-      if (tables.radius[a] != 0.0) recompute(kept[k]);
-      if (tables.radius[b] != 0.0) recompute(kept[k + 1]);
-      again = true;
+      if (tables.radius[a] != 0.0) inexact.push_back(kept[k]);
+      if (tables.radius[b] != 0.0) inexact.push_back(kept[k + 1]);
     }
+    // Each candidate once, all in one pass over the votes.
+    std::sort(inexact.begin(), inexact.end());
+    inexact.erase(std::unique(inexact.begin(), inexact.end()), inexact.end());
+    recompute(inexact);
+    again = !inexact.empty();
   }
 }
 
