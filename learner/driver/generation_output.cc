@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <future>
+#include <memory>
+#include <mutex>
 #include <numeric>
 #include <optional>
 #include <ostream>
@@ -10,6 +12,8 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <unordered_map>
+#include <vector>
 
 #include "common/parallel_for.h"
 #include "learner/driver/termination_deferral.h"
@@ -78,36 +82,98 @@ std::string imageValuesLine(const ImageBuffer& image) {
   return line;
 }
 
-// Per pair of a batch (`count` pairs from pair `first`), the pair of the
-// batch whose result it takes: itself, or one before it.
-using Sharing = std::function<std::vector<std::size_t>(std::size_t first,
-                                                       std::size_t count)>;
+// Per pair, the first pair whose result it may take: itself or one before.
+using Sharing = std::function<std::vector<std::size_t>()>;
+
+// Results generated for a pair that pairs of later batches share, kept
+// until the last of those is written, as long as no more than
+// `kMostKept` are kept at once; a pair whose first's result was not kept
+// generates its own, which is the same. Used by the generating and the
+// writing thread at once.
+template <typename Result>
+class KeptResults {
+ public:
+  static constexpr std::size_t kMostKept = 4096;
+
+  KeptResults(const Sharing& share, std::size_t pairs) {
+    if (share) firstOf = share();
+    if (firstOf.size() != pairs) {
+      firstOf.resize(pairs);
+      std::iota(firstOf.begin(), firstOf.end(), std::size_t{0});
+    }
+    lastOf.resize(pairs);
+    for (std::size_t pair = 0; pair < pairs; ++pair) {
+      lastOf[firstOf[pair]] = pair;
+    }
+  }
+
+  std::size_t first(std::size_t pair) const { return firstOf[pair]; }
+
+  // Keeps the result of `pair` if a pair from `end` on shares it.
+  void keep(std::size_t pair, std::size_t end, const Result& result) {
+    if (lastOf[pair] < end) return;
+    const std::lock_guard lock(mutex);
+    if (kept.size() < kMostKept) {
+      kept.emplace(pair, std::make_shared<const Result>(result));
+    }
+  }
+
+  std::shared_ptr<const Result> find(std::size_t pair) const {
+    const std::lock_guard lock(mutex);
+    const auto found = kept.find(pair);
+    return found != kept.end() ? found->second : nullptr;
+  }
+
+  // Lets go of the result `pair` shared, once no later pair needs it.
+  void written(std::size_t pair) {
+    if (lastOf[firstOf[pair]] != pair || firstOf[pair] == pair) return;
+    const std::lock_guard lock(mutex);
+    kept.erase(firstOf[pair]);
+  }
+
+ private:
+  std::vector<std::size_t> firstOf;
+  std::vector<std::size_t> lastOf;
+  mutable std::mutex mutex;
+  std::unordered_map<std::size_t, std::shared_ptr<const Result>> kept;
+};
 
 // A batch of pairs and what was generated for them.
 template <typename Result>
 struct Batch {
   std::size_t first = 0;
   std::vector<Result> results;
-  // Per pair of the batch, the pair whose result it shares.
+  // Per pair of the batch, the pair of the batch whose result it shares,
+  // or a result kept from an earlier batch.
   std::vector<std::size_t> sameAs;
+  std::vector<std::shared_ptr<const Result>> kept;
+
+  const Result& resultOf(std::size_t i) const {
+    return kept[i] != nullptr ? *kept[i] : results[sameAs[i]];
+  }
 };
 
 // Calls `generate(pairs, slots)` on `threads` threads for the pairs of a
 // batch that share no other's result, up to `pairsPerCall` at a time.
 template <typename Result, typename Generate>
 void generateBatch(Batch<Result>& batch, std::size_t count, unsigned threads,
-                   const Sharing& share, std::size_t pairsPerCall,
+                   KeptResults<Result>& shared, std::size_t pairsPerCall,
                    const Generate& generate) {
   batch.results.assign(count, Result{});
-  if (share) {
-    batch.sameAs = share(batch.first, count);
-  } else {
-    batch.sameAs.resize(count);
-    std::iota(batch.sameAs.begin(), batch.sameAs.end(), std::size_t{0});
-  }
+  batch.sameAs.resize(count);
+  batch.kept.assign(count, nullptr);
   std::vector<std::size_t> distinct;
   for (std::size_t i = 0; i < count; ++i) {
-    if (batch.sameAs[i] == i) distinct.push_back(i);
+    const std::size_t first = shared.first(batch.first + i);
+    batch.sameAs[i] = i;
+    if (first >= batch.first && first < batch.first + i) {
+      batch.sameAs[i] = first - batch.first;
+    } else if (first < batch.first) {
+      batch.kept[i] = shared.find(first);
+    }
+    if (batch.sameAs[i] == i && batch.kept[i] == nullptr) {
+      distinct.push_back(i);
+    }
   }
   const std::size_t calls = (distinct.size() + pairsPerCall - 1) / pairsPerCall;
   parallelFor(calls, threads, [&](std::size_t call) {
@@ -122,6 +188,9 @@ void generateBatch(Batch<Result>& batch, std::size_t count, unsigned threads,
     generate(std::span<const std::size_t>(pairs),
              std::span<Result* const>(slots));
   });
+  for (const std::size_t i : distinct) {
+    shared.keep(batch.first + i, batch.first + count, batch.results[i]);
+  }
 }
 
 // Generates the pairs a batch at a time and calls `write(pair, slot)` for
@@ -133,11 +202,12 @@ void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
                const Sharing& share, std::size_t pairsPerCall,
                const Generate& generate, const Write& write) {
   Batch<Result> batches[2];
+  KeptResults<Result> shared(share, pairs);
   const auto countFrom = [pairs](std::size_t first) {
     return std::min(kBatchPairs, pairs - first);
   };
   if (pairs > 0) {
-    generateBatch(batches[0], countFrom(0), threads, share, pairsPerCall,
+    generateBatch(batches[0], countFrom(0), threads, shared, pairsPerCall,
                   generate);
   }
   for (std::size_t first = 0, slot = 0; first < pairs && out;
@@ -148,7 +218,7 @@ void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
       Batch<Result>& following = batches[slot ^ 1];
       following.first = next;
       const auto generateNext = [&, next] {
-        generateBatch(following, countFrom(next), threads, share, pairsPerCall,
+        generateBatch(following, countFrom(next), threads, shared, pairsPerCall,
                       generate);
       };
       // A thread that cannot be started leaves the next batch to this one.
@@ -160,7 +230,8 @@ void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
     }
     const Batch<Result>& batch = batches[slot];
     for (std::size_t i = 0; i < batch.sameAs.size(); ++i) {
-      write(first + i, batch.results[batch.sameAs[i]]);
+      write(first + i, batch.resultOf(i));
+      shared.written(first + i);
     }
     if (nextBatch.valid()) nextBatch.get();
   }
@@ -176,10 +247,9 @@ void writeGeneratedImages(std::ostream& out, const Queries& queries,
     ImageBuffer image;
     std::string line;
   };
-  const Sharing share = [&](std::size_t first, std::size_t count) {
+  const Sharing share = [&] {
     std::vector<InstanceView> sentences;
-    sentences.reserve(count);
-    for (std::size_t pair = first; pair < first + count; ++pair) {
+    for (std::size_t pair = 0; 2 * pair < instances.size(); ++pair) {
       sentences.push_back(instances[2 * pair]);
     }
     return queries.sharedImages(sentences);
@@ -210,10 +280,9 @@ void writeGeneratedTexts(std::ostream& out, const Queries& queries,
     // Their lines, each ended by a line feed.
     std::string text;
   };
-  const Sharing share = [&](std::size_t first, std::size_t count) {
+  const Sharing share = [&] {
     std::vector<InstanceView> images;
-    images.reserve(count);
-    for (std::size_t pair = first; pair < first + count; ++pair) {
+    for (std::size_t pair = 0; 2 * pair + 1 < instances.size(); ++pair) {
       images.push_back(instances[2 * pair + 1]);
     }
     return queries.sharedTexts(images);

@@ -29,7 +29,7 @@ using TextWritten = std::function<void(
 // write stops the writing after its batch; `out` tells the caller.
 
 // Text to image: for every pair of `instances`, "line : k" and the 4800
-// values generated from its sentence. Pairs of a batch whose images the
+// values generated from its sentence. Pairs whose images the
 // engine lets them share (`Queries::sharedImages`) are generated once.
 void writeGeneratedImages(std::ostream& out, const Queries& queries,
                           Layout layout, const InstanceList& instances,
@@ -37,7 +37,7 @@ void writeGeneratedImages(std::ostream& out, const Queries& queries,
                           const ImageWritten& written = {});
 
 // Image to text: for every pair of `instances`, "line : k" and the
-// fragments generated from its image, heaviest first. Pairs of a batch
+// fragments generated from its image, heaviest first. Pairs
 // whose texts the engine lets them share (`Queries::sharedTexts`) are
 // generated once.
 void writeGeneratedTexts(std::ostream& out, const Queries& queries,

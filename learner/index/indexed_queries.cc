@@ -21,14 +21,25 @@ constexpr std::size_t kMostGroupsToCheck = 64;
 // Groups of pairs generated between two progress reports.
 constexpr std::size_t kGroupsPerRound = 1024;
 
-// Per item, the first item whose instance equals its own.
+// Per item, the first item whose instance equals its own. Only the hashes
+// of the instances are kept, not their copies: images are large.
 std::vector<std::size_t> firstOfEqualInstances(
     std::size_t count,
     const std::function<InstanceView(std::size_t)>& instanceOf) {
   std::vector<std::size_t> first(count);
-  std::unordered_map<std::string, std::size_t> firstWithKey;
+  std::unordered_multimap<std::size_t, std::size_t> firstWithHash;
   for (std::size_t i = 0; i < count; ++i) {
-    first[i] = firstWithKey.try_emplace(instanceOf(i).key(), i).first->second;
+    const InstanceView instance = instanceOf(i);
+    const std::size_t hash = std::hash<std::string>{}(instance.key());
+    first[i] = i;
+    const auto [begin, end] = firstWithHash.equal_range(hash);
+    for (auto candidate = begin; candidate != end; ++candidate) {
+      if (instanceOf(candidate->second) == instance) {
+        first[i] = candidate->second;
+        break;
+      }
+    }
+    if (first[i] == i) firstWithHash.emplace(hash, i);
   }
   return first;
 }
