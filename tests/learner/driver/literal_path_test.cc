@@ -77,10 +77,10 @@ class Scenario {
     // collide and vote sums tie; -1 words are wildcards.
     std::ostringstream sentenceLines;
     std::ostringstream imageLines;
-    const int pairs = photos    ? pick(100, 300)
+    const int pairs = photos    ? pick(60, 120)
                       : rounded ? pick(4, 24)
                                 : pick(1, 12);
-    const int imageLength = photos ? pick(20, 40) : pick(1, 30);
+    const int imageLength = photos ? pick(16, 30) : pick(1, 30);
     // Now and then long sentences, whose windows repeat many times.
     const int mostWords = pick(0, 5) == 0 ? 300 : 8;
     std::vector<std::string> written;
