@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <span>
 #include <utility>
 
 #include "common/configurable.h"
@@ -325,12 +326,24 @@ py::list Learner::generateText(py::handle images, py::object progress) {
              rows.push_back(values);
            });
   std::vector<std::vector<Hyperedge>> fragments(rows.size());
+  // The engine matches images without a common background 64 at a time:
+  // the row that starts a group of 64 generates the group.
+  constexpr std::size_t kImagesPerCall = 64;
+  static_assert(LongCall::kChunk % kImagesPerCall == 0);
   LongCall call(std::move(progress));
   call.run([&] {
     call.forEach(
         "generation", rows.size(), threadCount(), [&](std::size_t row) {
-          population->queries().generateText(
-              population->layout(), imageBufferOf(rows[row]), fragments[row]);
+          if (row % kImagesPerCall != 0) return;
+          const std::size_t count = std::min(kImagesPerCall, rows.size() - row);
+          std::vector<ImageBuffer> images;
+          images.reserve(count);
+          for (std::size_t k = row; k < row + count; ++k) {
+            images.push_back(imageBufferOf(rows[k]));
+          }
+          population->queries().generateTexts(
+              population->layout(), images,
+              std::span(fragments).subspan(row, count));
         });
   });
   return textsOf(fragments);
