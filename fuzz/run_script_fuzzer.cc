@@ -84,10 +84,10 @@ std::optional<unsigned> numberByModel(const std::string& text,
 }
 
 // The options as the usage text gives them: --help (-h), --seed N (0 to
-// 2^32 - 1), --threads N (1 to 1024), --literal, --quiet, --save-model FILE,
-// --load-model FILE and --continue-from FILE (a name that is not empty;
-// --load-model with neither of the others); a later option of the same
-// kind wins.
+// 2^32 - 1), --threads N (1 to 1024), --literal, --quiet, --whole-records,
+// --save-model FILE, --load-model FILE and --continue-from FILE (a name
+// that is not empty; --load-model with neither of the others); a later
+// option of the same kind wins.
 void checkCommandLine(const std::vector<std::string>& arguments) {
   std::string error;
   const std::optional<hn::CommandLine> parsed =
@@ -104,6 +104,8 @@ void checkCommandLine(const std::vector<std::string>& arguments) {
       model.literal = true;
     } else if (argument == "--quiet") {
       model.quiet = true;
+    } else if (argument == "--whole-records") {
+      model.flushing = hn::OutputFlushing::kWholeRecords;
     } else if (argument == "--seed" && hasNext) {
       model.seed =
           numberByModel(arguments[++i], std::numeric_limits<unsigned>::max());
@@ -136,6 +138,7 @@ void checkCommandLine(const std::vector<std::string>& arguments) {
     HN_FUZZ_CHECK(parsed->threads == model.threads);
     HN_FUZZ_CHECK(parsed->literal == model.literal);
     HN_FUZZ_CHECK(parsed->quiet == model.quiet);
+    HN_FUZZ_CHECK(parsed->flushing == model.flushing);
     HN_FUZZ_CHECK(parsed->saveModel == model.saveModel);
     HN_FUZZ_CHECK(parsed->loadModel == model.loadModel);
     HN_FUZZ_CHECK(parsed->continueFrom == model.continueFrom);
@@ -178,8 +181,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   // The command line: the rest of the input, as up to eight arguments,
   // each an option name or free text.
   static const char* const kOptions[] = {
-      "--seed",       "--help",  "--threads", "--literal",      "--save-model",
-      "--load-model", "--quiet", "-h",        "--continue-from"};
+      "--seed",          "--help",         "--threads", "--literal",
+      "--save-model",    "--load-model",   "--quiet",   "-h",
+      "--continue-from", "--whole-records"};
   constexpr int kOptionCount = sizeof kOptions / sizeof kOptions[0];
   std::vector<std::string> arguments;
   while (provider.remaining_bytes() > 0 && arguments.size() < 8) {
