@@ -65,6 +65,9 @@ TextGenerator::TextGenerator(const Population& population,
                                               sentenceSlots, length);
   matcher = std::make_unique<BatchMatcher>(vertices, weights.size(),
                                            sentenceSlots, length);
+  // The index marks a position no hyperedge holds with -1, so it cannot
+  // tell a vertex that names no value there (-1 at position 0).
+  if (holdsNoValueVertex()) return;
   if (!sumsExact()) {
     if (!std::all_of(weights.begin(), weights.end(),
                      [](double w) { return std::isfinite(w); })) {
@@ -82,6 +85,19 @@ TextGenerator::TextGenerator(const Population& population,
   }
   index = std::make_unique<AgreementIndex>(
       vertices, weights, partOf, firstOfPart.size(), sentenceSlots, length);
+}
+
+bool TextGenerator::holdsNoValueVertex() const {
+  for (std::size_t i = 0; i < weights.size(); ++i) {
+    for (std::uint32_t slot = sentenceSlots; slot < length; ++slot) {
+      const std::int32_t vertex = vertices[i * length + slot];
+      if (isImagePosition(imageVertexPosition(vertex)) &&
+          imageVertexValue(vertex) < 0) {
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 // The index adds and subtracts each weight up to about twice per image

@@ -89,6 +89,9 @@ class TextGenerator {
   void mergeByScanning(const ImageBuffer& image,
                        std::vector<Hyperedge>& fragments) const;
   bool sumsExact() const;
+  // Whether an image vertex names a negative value at a position of the
+  // image: one that agrees with a position without a value.
+  bool holdsNoValueVertex() const;
   // Orders the parts `found` by rank with the weights voting in vertex
   // order gives, from weights within `error` of their exact sums.
   void rankBounded(const ImageBuffer& image, std::vector<std::uint32_t>& found,

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "learner/data/hyperedge_testing.h"
 #include "learner/data/image.h"
 #include "learner/data/simple_stl_map_storage.h"
 #include "learner/index/batch_matcher.h"
@@ -239,6 +240,35 @@ TEST(TextGenerator, TextOfImagesWithoutBackgroundIsTheDefinitionsToTheBit) {
     batched += counts.imagesInBatches.load();
   }
   EXPECT_GT(batched, 0u);
+}
+
+// A vertex of the value -1 at position 0 (packed as -10000) agrees only
+// with images whose first position holds no value; it must not be taken
+// for the mark of a position no hyperedge holds, even where most
+// hyperedges hold it.
+TEST(TextGenerator, AVertexOfNoValueAgreesOnlyWithAPositionWithoutValue) {
+  hn::SimpleSTLMapStorage store;
+  const std::int32_t noValueAtZero = encodeImageVertex(0, -1);
+  for (std::int32_t word = 0; word < 20; ++word) {
+    store.setWeight(hn::testing::edge({word, noValueAtZero}), 1.0);
+  }
+  store.setWeight(hn::testing::edge({50, encodeImageVertex(0, 5)}), 0.5);
+  const hn::TextGenerator generator(store, 1, 1);
+  const hn::LiteralQueries literal(store);
+  for (const std::int32_t first : {-1, 5, 7}) {
+    ImageBuffer image;
+    image.fill(3);
+    image[0] = first;
+    std::vector<ImageBuffer> images(65, image);
+    std::vector<std::vector<Hyperedge>> fast(images.size());
+    generator.generateAll(images, fast);
+    std::vector<Hyperedge> one;
+    generator.generate(image, one);
+    std::vector<Hyperedge> defined;
+    literal.generateText({1, 1}, image, defined);
+    EXPECT_EQ(bitsOf(defined), bitsOf(one)) << "first value " << first;
+    EXPECT_EQ(bitsOf(defined), bitsOf(fast.back())) << "first value " << first;
+  }
 }
 
 }  // namespace
