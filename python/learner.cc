@@ -31,7 +31,7 @@ struct TrainedPopulation {
 
   Layout layout() const { return training->learner.layout(); }
   const Queries& queries() const { return *training->queries; }
-  const SimpleSTLMapStorage& storage() const { return training->storage; }
+  const HyperedgeStore& storage() const { return *training->storage; }
 
   // What the population was trained on; emptied once it is trained.
   std::unique_ptr<InMemoryDataSet> data;
@@ -186,8 +186,8 @@ TrainedPopulation::TrainedPopulation(const LearnerSettings& settings,
                                      InstanceList rows)
     : data(std::make_unique<InMemoryDataSet>(std::move(rows))),
       training(std::make_unique<Training>(
-          trainingSettingsOf(settings), *data,
-          [&settings](SimpleSTLMapStorage& storage) {
+          trainingSettingsOf(settings), *data, makeStore(settings.literal),
+          [&settings](HyperedgeStore& storage) {
             // generate_text hands out the weights themselves.
             return makeQueryEngine(storage, settings.literal,
                                    settings.threads.value_or(0), true);
@@ -215,7 +215,7 @@ std::unique_ptr<Learner> Learner::load(const std::filesystem::path& path,
       population =
           std::make_shared<TrainedPopulation>(settings, InstanceList{});
     }
-    shape = loadModel(path, population->training->storage, error);
+    shape = loadModel(path, *population->training->storage, error);
   }
   if (!shape) raiseOSError(error);
   Hypernetwork& learner = population->training->learner;
@@ -254,7 +254,7 @@ std::vector<double> Learner::fit(py::handle sentences, py::handle images,
       // been emptied, the initial sampling is still to come.
       learner.fillEmptiedStore = [&] {
         copyPopulation(previous->storage(), previous->layout(),
-                       fitted->training->storage);
+                       *fitted->training->storage);
       };
     }
     TrainingEvents events;

@@ -4,47 +4,19 @@
 #include <iterator>
 #include <utility>
 
+#include "learner/data/hyperedge_views.h"
+
 namespace hn {
 namespace {
-
-// Number of leading slots of the pattern that are not wildcards.
-std::uint32_t concretePrefixLength(const Hyperedge& pattern) {
-  return static_cast<std::uint32_t>(
-      std::find(pattern.vertices, pattern.vertices + pattern.vertexCount,
-                kWildcard) -
-      pattern.vertices);
-}
 
 HyperedgeView viewOf(const Hyperedge& stored) {
   return {{stored.vertices, stored.vertexCount}, stored.weight};
 }
 
-// Sorts views that are in vertex order into the ranking order. Equal
-// weights are already in vertex order, so a stable sort by weight alone is
-// enough, and it never has to look at the vertices.
-void rankVertexOrdered(std::vector<HyperedgeView>& views) {
-  const auto heavier = [](const HyperedgeView& x, const HyperedgeView& y) {
-    return weighsMore(x.weight, y.weight);
-  };
-  if (std::is_sorted(views.begin(), views.end(), heavier)) return;
-  std::stable_sort(views.begin(), views.end(), heavier);
-}
-
-std::vector<Hyperedge> copiesOf(const std::vector<HyperedgeView>& views) {
-  std::vector<Hyperedge> copies;
-  copies.reserve(views.size());
-  for (const HyperedgeView& view : views) {
-    Hyperedge& copy = copies.emplace_back(
-        static_cast<std::uint32_t>(view.vertices.size()), view.vertices.data());
-    copy.weight = view.weight;
-  }
-  return copies;
-}
-
 }  // namespace
 
 SimpleSTLMapStorage::SimpleSTLMapStorage(SimpleSTLMapStorage&& other) noexcept
-    : Storage(other),
+    : HyperedgeStore(other),
       hyperedges(std::move(other.hyperedges)),
       byId(std::move(other.byId)),
       entriesWithWildcard(other.entriesWithWildcard),

@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "learner/data/hyperedge.h"
-#include "learner/data/population.h"
-#include "learner/data/storage.h"
+#include "learner/data/hyperedge_store.h"
 
 namespace hn {
 
@@ -21,7 +20,7 @@ namespace hn {
 // slots are concrete only needs the entries that share that prefix. The
 // result is exactly that of `scanMatching`, which tests every entry; the
 // index is used only when it cannot miss a match (see `canUsePrefixIndex`).
-class SimpleSTLMapStorage : public Storage, public Population {
+class SimpleSTLMapStorage final : public HyperedgeStore {
  public:
   SimpleSTLMapStorage() = default;
   // Takes the hyperedges, under their ids, but not the observers.

@@ -38,7 +38,7 @@ LearningRun::LearningRun(const RunScriptEntries& entries,
       flushing(options.flushing),
       progressLine(std::cerr, ProgressLine::wanted(options.quiet)),
       training(settingsOf(entries, options), dataSet,
-               [&](SimpleSTLMapStorage& storage) {
+               makeStore(options.literal), [&](HyperedgeStore& storage) {
                  return makeEngine(storage, options);
                }) {
   dataSet.set("filename", dataFileNames(entries));
@@ -169,7 +169,7 @@ int LearningRun::readModelToContinue() {
 }
 
 void LearningRun::continueFromReadModel() {
-  loadCheckedModel(*continued, training.storage,
+  loadCheckedModel(*continued, *training.storage,
                    [this](std::size_t done, std::size_t total) {
                      progressLine.update("loading the model", done, total,
                                          "hyperedges");
@@ -180,7 +180,7 @@ void LearningRun::continueFromReadModel() {
 bool LearningRun::saveTrainedModel() {
   std::string error;
   // Through a link, the file it leads to is replaced, not the link.
-  if (saveModel(outputTarget(*modelFile), training.storage,
+  if (saveModel(outputTarget(*modelFile), *training.storage,
                 {training.learner.order, training.learner.order2}, error)) {
     return true;
   }

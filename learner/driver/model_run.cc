@@ -38,8 +38,9 @@ ModelRun::ModelRun(const RunScriptEntries& entries, const CommandLine& options,
       threads(options.threadCount()),
       flushing(options.flushing),
       progressLine(std::cerr, ProgressLine::wanted(options.quiet)),
-      queries(makeEngine(storage, options)) {
-  learner.storage = &storage;
+      storage(makeStore(options.literal)),
+      queries(makeEngine(*storage, options)) {
+  learner.storage = storage.get();
   learner.dataSet = &dataSet;
   learner.queries = queries.get();
 }
@@ -90,7 +91,7 @@ std::optional<std::string> ModelRun::outputClash() const {
 bool ModelRun::loadModel() {
   std::string error;
   const std::optional<ModelShape> shape = hn::loadModel(
-      modelFile, storage, error, [this](std::size_t done, std::size_t total) {
+      modelFile, *storage, error, [this](std::size_t done, std::size_t total) {
         progressLine.update("loading the model", done, total, "hyperedges");
       });
   if (!shape) {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "learner/data/bimodal_csv_file_wrapper.h"
-#include "learner/data/simple_stl_map_storage.h"
+#include "learner/data/hyperedge_store.h"
 #include "learner/driver/command_line.h"
 #include "learner/driver/held_out_score.h"
 #include "learner/driver/progress_line.h"
@@ -56,7 +56,7 @@ class ModelRun {
   ProgressLine progressLine;
   Hypernetwork learner;
   BimodalCSVFileWrapper dataSet;
-  SimpleSTLMapStorage storage;
+  const std::unique_ptr<HyperedgeStore> storage;
   // Observes the store, so it goes before it.
   const std::unique_ptr<Queries> queries;
   ImageBuffer imageBuffer{};

@@ -1,14 +1,16 @@
 #include "learner/driver/training.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "learner/data/data_set.h"
 
 namespace hn {
 
 Training::Training(const TrainingSettings& settings, DataSet& dataSet,
+                   std::unique_ptr<HyperedgeStore> store,
                    const EngineMaker& makeEngine)
-    : queries(makeEngine(storage)) {
+    : storage(std::move(store)), queries(makeEngine(*storage)) {
   learner.set("mode", "2");
   learner.set("order", settings.order);
   learner.set("order2", settings.order2);
@@ -19,7 +21,7 @@ Training::Training(const TrainingSettings& settings, DataSet& dataSet,
   if (settings.seed) std::srand(*settings.seed);
   sampler.set("perLine", settings.perLine);
   learner.sampler = &sampler;
-  learner.storage = &storage;
+  learner.storage = storage.get();
   learner.dataSet = &dataSet;
   learner.queries = queries.get();
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "learner/data/sentence_image_coupling_sampler.h"
-#include "learner/data/simple_stl_map_storage.h"
+#include "learner/data/hyperedge_store.h"
 #include "learner/model/hypernetwork.h"
 #include "learner/model/queries.h"
 
@@ -34,18 +34,18 @@ struct TrainingSettings {
 class Training {
  public:
   using EngineMaker =
-      std::function<std::unique_ptr<Queries>(SimpleSTLMapStorage& storage)>;
+      std::function<std::unique_ptr<Queries>(HyperedgeStore& storage)>;
 
   // Seeds the generator once the sampler has seeded it from the clock, so
   // that every draw of the training follows from `settings.seed`.
   Training(const TrainingSettings& settings, DataSet& dataSet,
-           const EngineMaker& makeEngine);
+           std::unique_ptr<HyperedgeStore> store, const EngineMaker& makeEngine);
   Training(const Training&) = delete;
   Training& operator=(const Training&) = delete;
 
   Hypernetwork learner;
   SentenceImageCouplingSampler sampler;
-  SimpleSTLMapStorage storage;
+  const std::unique_ptr<HyperedgeStore> storage;
   // Observes the store: declared after it, so destroyed before it.
   const std::unique_ptr<Queries> queries;
 };

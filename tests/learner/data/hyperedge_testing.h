@@ -1,8 +1,10 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "learner/data/hyperedge.h"
@@ -56,5 +58,48 @@ inline std::vector<std::string> printed(const std::vector<Hyperedge>& list) {
   }
   return result;
 }
+
+// Each hyperedge's vertices and the bits of its weight, so that weights
+// compare exactly, -0 and NaN included.
+inline std::vector<std::pair<std::vector<std::int32_t>, std::uint64_t>> bitsOf(
+    const std::vector<Hyperedge>& hyperedges) {
+  std::vector<std::pair<std::vector<std::int32_t>, std::uint64_t>> bits;
+  for (const Hyperedge& h : hyperedges) {
+    bits.emplace_back(
+        std::vector<std::int32_t>(h.vertices, h.vertices + h.vertexCount),
+        std::bit_cast<std::uint64_t>(h.weight));
+  }
+  return bits;
+}
+
+// Writes down every change a store tells it of, as text.
+class StoreRecorder : public StoreObserver {
+ public:
+  explicit StoreRecorder(Population& store) : store(store) {
+    store.addObserver(*this);
+  }
+  ~StoreRecorder() { store.removeObserver(*this); }
+  StoreRecorder(const StoreRecorder&) = delete;
+  StoreRecorder& operator=(const StoreRecorder&) = delete;
+
+  void inserted(HyperedgeId id) override {
+    told.push_back("inserted " + std::to_string(id) + " weighing " +
+                   std::to_string(store.weight(id)));
+  }
+  void reweighted(HyperedgeId id, double previous) override {
+    told.push_back("reweighted " + std::to_string(id) + " from " +
+                   std::to_string(previous) + " to " +
+                   std::to_string(store.weight(id)));
+  }
+  void emptied() override { told.push_back("emptied"); }
+  void loaded() override {
+    told.push_back("loaded " + std::to_string(store.size()));
+  }
+
+  std::vector<std::string> told;
+
+ private:
+  Population& store;
+};
 
 }  // namespace hn::testing

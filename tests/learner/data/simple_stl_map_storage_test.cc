@@ -19,6 +19,7 @@ using hn::SimpleSTLMapStorage;
 using hn::testing::edge;
 using hn::testing::entries;
 using hn::testing::Entry;
+using Recorder = hn::testing::StoreRecorder;
 
 TEST(StorageCounting, AddCountsOccurrencesIgnoringTheGivenWeight) {
   SimpleSTLMapStorage store;
@@ -113,34 +114,6 @@ TEST(StorageMatching, IndexAgreesWithTheFullScan) {
     }
   }
 }
-
-// Writes down every change it is told of, as text.
-class Recorder : public hn::StoreObserver {
- public:
-  explicit Recorder(SimpleSTLMapStorage& store) : store(store) {
-    store.addObserver(*this);
-  }
-  ~Recorder() { store.removeObserver(*this); }
-
-  void inserted(HyperedgeId id) override {
-    told.push_back("inserted " + std::to_string(id) + " weighing " +
-                   std::to_string(store.weight(id)));
-  }
-  void reweighted(HyperedgeId id, double previous) override {
-    told.push_back("reweighted " + std::to_string(id) + " from " +
-                   std::to_string(previous) + " to " +
-                   std::to_string(store.weight(id)));
-  }
-  void emptied() override { told.push_back("emptied"); }
-  void loaded() override {
-    told.push_back("loaded " + std::to_string(store.size()));
-  }
-
-  std::vector<std::string> told;
-
- private:
-  SimpleSTLMapStorage& store;
-};
 
 std::vector<std::int32_t> verticesOf(const SimpleSTLMapStorage& store,
                                      HyperedgeId id) {

@@ -102,7 +102,7 @@ struct Engine {
 
   hn::QueriesMaker maker() {
     return
-        [this](hn::SimpleSTLMapStorage& storage, const CommandLine& options) {
+        [this](hn::HyperedgeStore& storage, const CommandLine& options) {
           std::unique_ptr<Queries> made = hn::makeQueries(storage, options);
           literal = dynamic_cast<hn::LiteralQueries*>(made.get()) != nullptr;
           indexed = dynamic_cast<hn::IndexedQueries*>(made.get()) != nullptr;

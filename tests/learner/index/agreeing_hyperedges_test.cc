@@ -26,6 +26,7 @@ namespace {
 using hn::encodeImageVertex;
 using hn::Hyperedge;
 using hn::ImageBuffer;
+using hn::testing::bitsOf;
 
 constexpr int kPositions = 40;  // of the image's 4800
 constexpr int kValues = 16;
@@ -168,19 +169,6 @@ TEST(BatchMatcher, FindsExactlyEachImagesAgreeingHyperedgesInIncreasingOrder) {
       }
     }
   }
-}
-
-// Each fragment's words and the bits of its weight.
-std::vector<std::pair<std::vector<std::int32_t>, std::uint64_t>> bitsOf(
-    const std::vector<Hyperedge>& fragments) {
-  std::vector<std::pair<std::vector<std::int32_t>, std::uint64_t>> bits;
-  for (const Hyperedge& fragment : fragments) {
-    bits.emplace_back(
-        std::vector<std::int32_t>(fragment.vertices,
-                                  fragment.vertices + fragment.vertexCount),
-        std::bit_cast<std::uint64_t>(fragment.weight));
-  }
-  return bits;
 }
 
 // Trained-like weights: ordered sums of steps that round, so that the

@@ -26,6 +26,7 @@ using hn::Hyperedge;
 using hn::ImageBuffer;
 using hn::InstanceList;
 using hn::Layout;
+using hn::testing::bitsOf;
 using hn::testing::edge;
 using hn::testing::printed;
 
@@ -42,19 +43,6 @@ struct Engines {
 };
 
 constexpr std::int32_t kPositions = 12;  // of the image's 4800
-
-// Each fragment's words and the bits of its weight.
-std::vector<std::pair<std::vector<std::int32_t>, std::uint64_t>> bitsOf(
-    const std::vector<Hyperedge>& fragments) {
-  std::vector<std::pair<std::vector<std::int32_t>, std::uint64_t>> bits;
-  for (const Hyperedge& fragment : fragments) {
-    bits.emplace_back(
-        std::vector<std::int32_t>(fragment.vertices,
-                                  fragment.vertices + fragment.vertexCount),
-        std::bit_cast<std::uint64_t>(fragment.weight));
-  }
-  return bits;
-}
 
 class Random {
  public:
