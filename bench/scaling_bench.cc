@@ -23,9 +23,9 @@
 // its own. The data files are written to a temporary folder first; the
 // load phase parses them like hn_learner does. With --in-process no file is
 // written or read: the child generates its pairs itself, straight into the
-// data set's packed values, and the load phase times that generation. The
-// data then exist once, however many pairs there are (a million scenes
-// pairs need about 4.8 GB of images and no disk).
+// data set's packed values, and the load phase times that generation. So a
+// million scenes pairs need no disk (their image file alone would take
+// about 9.6 GB) and their images take memory once, a byte a value.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -188,7 +188,9 @@ class SampleSource {
     std::unique_ptr<hn::DataSet> dataSet;
     if (folder.empty()) {
       hn::InstanceList rows;
-      // The scenes go before the learning starts; the values stay, once.
+      // The scenes, drawn up front, go with the temporary before learning
+      // starts; the values stay only in the data set, which takes the rows
+      // over.
       hn::SampleDataSet(pairs, kSeed, kind).appendPairs(rows);
       dataSet = std::make_unique<hn::InMemoryDataSet>(std::move(rows));
     } else {
