@@ -14,18 +14,24 @@
 //   hn_scaling_bench [--sizes 1000,2000,...] [--literal-sizes 250,500,1000]
 //                    [--parameters 0.5,0.1,0.3] [--literal-parameters 0.5,0.1]
 //                    [--kinds scenes,shapes] [--scan-sizes 8000] [--threads N]
+//                    [--in-process]
 //
 // --kinds also takes photos, whose every image has a background of its own;
 // it is left out by default only to keep the default run short.
 //
 // Each size runs in a child process of its own, so that its peak memory is
 // its own. The data files are written to a temporary folder first; the
-// load phase parses them like hn_learner does.
+// load phase parses them like hn_learner does. With --in-process no file is
+// written or read: the child generates its pairs itself, straight into the
+// data set's packed values, and the load phase times that generation. So a
+// million scenes pairs need no disk (their image file alone would take
+// about 9.6 GB) and their images take memory once, a byte a value.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -34,15 +40,18 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "learner/data/bimodal_csv_file_wrapper.h"
+#include "learner/data/in_memory_data_set.h"
 #include "learner/data/sentence_image_coupling_sampler.h"
 #include "learner/data/simple_stl_map_storage.h"
 #include "learner/driver/generation_output.h"
@@ -137,13 +146,76 @@ double timeTextGeneration(const hn::TextGenerator& generator,
   return secondsSince(start);
 }
 
+void writeSampleFiles(const fs::path& folder, std::uint32_t pairs,
+                      hn::SampleKind kind) {
+  fs::create_directories(folder);
+  const hn::SampleDataSet data(pairs, kSeed, kind);
+  std::ofstream sentences(folder / "sentences.csv");
+  data.writeSentences(sentences);
+  std::ofstream images(folder / "images.csv");
+  data.writeImages(images);
+}
+
+// Where every size's pairs come from: sample files in a folder under
+// `root`, or, in process, the child that learns from them.
+struct DataOrigin {
+  fs::path root;
+  bool inProcess = false;
+};
+
+// The pairs of one size for the children that learn from them. Sample files
+// are written when the source is made and removed with it; pairs generated
+// in process exist only in each child's data set.
+class SampleSource {
+ public:
+  SampleSource(const DataOrigin& origin, std::uint32_t pairs,
+               hn::SampleKind kind)
+      : pairs(pairs),
+        kind(kind),
+        folder(origin.inProcess ? fs::path()
+                                : origin.root / std::to_string(pairs)) {
+    if (!folder.empty()) writeSampleFiles(folder, pairs, kind);
+  }
+  ~SampleSource() {
+    std::error_code ignored;
+    if (!folder.empty()) fs::remove_all(folder, ignored);
+  }
+  SampleSource(const SampleSource&) = delete;
+  SampleSource& operator=(const SampleSource&) = delete;
+
+  // The pairs as hn_learner loads them with order 3 and order2 3.
+  std::unique_ptr<hn::DataSet> load() const {
+    std::unique_ptr<hn::DataSet> dataSet;
+    if (folder.empty()) {
+      hn::InstanceList rows;
+      // The scenes, drawn up front, go with the temporary before learning
+      // starts; the values stay only in the data set, which takes the rows
+      // over.
+      hn::SampleDataSet(pairs, kSeed, kind).appendPairs(rows);
+      dataSet = std::make_unique<hn::InMemoryDataSet>(std::move(rows));
+    } else {
+      dataSet = std::make_unique<hn::BimodalCSVFileWrapper>();
+      dataSet->set("filename", (folder / "sentences.csv").string() + "," +
+                                   (folder / "images.csv").string());
+    }
+    dataSet->set("order", "3");
+    dataSet->set("order2", "3");
+    dataSet->load();
+    return dataSet;
+  }
+
+ private:
+  std::uint32_t pairs;
+  hn::SampleKind kind;
+  fs::path folder;  // empty when the pairs are generated in process
+};
+
 // One learning run, phase by phase, as hn_learner's training loop does it,
 // then generation in both directions.
-Figures learn(const fs::path& folder, const Setting& setting, bool literal,
+Figures learn(const SampleSource& source, const Setting& setting, bool literal,
               unsigned threads) {
   Figures figures;
   const double startBytes = residentBytes();
-  hn::BimodalCSVFileWrapper dataSet;
   hn::SentenceImageCouplingSampler sampler;
   hn::SimpleSTLMapStorage storage;
   std::unique_ptr<hn::Queries> queries;
@@ -166,14 +238,11 @@ Figures learn(const fs::path& folder, const Setting& setting, bool literal,
   learner.queries = queries.get();
   learner.sampler = &sampler;
   learner.storage = &storage;
-  learner.dataSet = &dataSet;
 
   auto start = Clock::now();
-  dataSet.set("filename", (folder / "sentences.csv").string() + "," +
-                              (folder / "images.csv").string());
-  dataSet.set("order", "3");
-  dataSet.set("order2", "3");
-  dataSet.load();
+  const std::unique_ptr<hn::DataSet> loaded = source.load();
+  hn::DataSet& dataSet = *loaded;
+  learner.dataSet = &dataSet;
   figures.phases.push_back(secondsSince(start));
   figures.dataBytes = residentBytes() - startBytes;
 
@@ -236,25 +305,15 @@ Figures learn(const fs::path& folder, const Setting& setting, bool literal,
   return figures;
 }
 
-void writeSampleFiles(const fs::path& folder, std::uint32_t pairs,
-                      hn::SampleKind kind) {
-  fs::create_directories(folder);
-  const hn::SampleDataSet data(pairs, kSeed, kind);
-  std::ofstream sentences(folder / "sentences.csv");
-  data.writeSentences(sentences);
-  std::ofstream images(folder / "images.csv");
-  data.writeImages(images);
-}
-
 // Runs `learn` in a child process; returns its figures and peak memory.
-Figures learnInChild(const fs::path& folder, const Setting& setting,
+Figures learnInChild(const SampleSource& source, const Setting& setting,
                      bool literal, unsigned threads, double& peakBytes) {
   int channel[2];
   if (pipe(channel) != 0) std::exit(1);
   const pid_t child = fork();
   if (child == 0) {
     close(channel[0]);
-    const Figures figures = learn(folder, setting, literal, threads);
+    const Figures figures = learn(source, setting, literal, threads);
     std::ostringstream text;
     text.precision(17);
     text << figures.hyperedges << ' ' << figures.dataBytes << ' '
@@ -303,10 +362,22 @@ std::vector<std::string> parseList(const std::string& text) {
   return items;
 }
 
-std::vector<std::uint32_t> parseSizes(const std::string& text) {
+// A whole number from 1 up, all of `text`: "1e6" or "64k" must not run
+// as 1 or 64 pairs.
+std::optional<std::uint32_t> parseCount(const std::string& text) {
+  std::uint32_t count = 0;
+  const char* const end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, count);
+  if (error != std::errc() || stop != end || count == 0) return std::nullopt;
+  return count;
+}
+
+std::optional<std::vector<std::uint32_t>> parseSizes(const std::string& text) {
   std::vector<std::uint32_t> sizes;
   for (const std::string& size : parseList(text)) {
-    sizes.push_back(static_cast<std::uint32_t>(std::stoul(size)));
+    const std::optional<std::uint32_t> count = parseCount(size);
+    if (!count) return std::nullopt;
+    sizes.push_back(*count);
   }
   return sizes;
 }
@@ -321,7 +392,7 @@ std::string percent(double part, double whole) {
 
 // The table of one kind and parameter, size by size; returns the totals
 // of the largest size (image to text, text to image), 0 when it failed.
-std::pair<double, double> runTable(const fs::path& root,
+std::pair<double, double> runTable(const DataOrigin& origin,
                                    const std::vector<std::uint32_t>& sizes,
                                    const Setting& setting, unsigned threads) {
   std::printf(
@@ -337,11 +408,9 @@ std::pair<double, double> runTable(const fs::path& root,
   std::vector<double> imageToText;
   std::vector<double> textToImage;
   for (const std::uint32_t pairs : sizes) {
-    const fs::path folder = root / std::to_string(pairs);
-    writeSampleFiles(folder, pairs, setting.kind);
+    const SampleSource source(origin, pairs, setting.kind);
     double peak = 0;
-    const Figures run = learnInChild(folder, setting, false, threads, peak);
-    fs::remove_all(folder);
+    const Figures run = learnInChild(source, setting, false, threads, peak);
     if (run.phases.size() != 2 + kEpochs + 2) {
       std::printf("%7u failed\n", pairs);
       continue;
@@ -378,7 +447,7 @@ std::pair<double, double> runTable(const fs::path& root,
 // Image-to-text generation alone, through the engine's snapshot (index and
 // postings) and by testing every hyperedge, side by side after one
 // training run per size.
-void compareWithScan(const fs::path& root,
+void compareWithScan(const DataOrigin& origin,
                      const std::vector<std::uint32_t>& sizes,
                      hn::SampleKind kind, unsigned threads) {
   std::printf(
@@ -388,12 +457,10 @@ void compareWithScan(const fs::path& root,
   std::printf("%7s %11s %10s %8s %16s\n", "pairs", "indexed s", "scan s",
               "ratio", "tested per image");
   for (const std::uint32_t pairs : sizes) {
-    const fs::path folder = root / std::to_string(pairs);
-    writeSampleFiles(folder, pairs, kind);
+    const SampleSource source(origin, pairs, kind);
     double peak = 0;
     const Figures run =
-        learnInChild(folder, {kind, "0.5", true}, false, threads, peak);
-    fs::remove_all(folder);
+        learnInChild(source, {kind, "0.5", true}, false, threads, peak);
     if (run.scanSeconds == 0) {
       std::printf("%7u failed\n", pairs);
       continue;
@@ -406,9 +473,16 @@ void compareWithScan(const fs::path& root,
   }
 }
 
-}  // namespace
+constexpr char kUsage[] =
+    "usage: hn_scaling_bench [--sizes 1000,2000,...] "
+    "[--literal-sizes 250,500,1000]\n"
+    "                        [--parameters 0.5,0.1,0.3] "
+    "[--literal-parameters 0.5,0.1]\n"
+    "                        [--kinds scenes,shapes] [--scan-sizes 8000] "
+    "[--threads N]\n"
+    "                        [--in-process]\n";
 
-int main(int argc, char** argv) {
+struct Options {
   std::vector<std::uint32_t> sizes = {1000,  2000,  4000, 8000,
                                       16000, 32000, 64000};
   std::vector<std::uint32_t> literalSizes = {250, 500, 1000};
@@ -418,37 +492,107 @@ int main(int argc, char** argv) {
   std::vector<hn::SampleKind> kinds = {hn::SampleKind::kScenes,
                                        hn::SampleKind::kShapes};
   unsigned threads = std::max(1u, std::thread::hardware_concurrency());
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string option = argv[i];
-    if (option == "--sizes") sizes = parseSizes(argv[i + 1]);
-    if (option == "--literal-sizes") literalSizes = parseSizes(argv[i + 1]);
-    if (option == "--scan-sizes") scanSizes = parseSizes(argv[i + 1]);
-    if (option == "--parameters") parameters = parseList(argv[i + 1]);
-    if (option == "--literal-parameters") {
-      literalParameters = parseList(argv[i + 1]);
-    }
-    if (option == "--kinds") {
-      kinds.clear();
-      for (const std::string& name : parseList(argv[i + 1])) {
-        const auto kind = hn::parseSampleKind(name);
-        if (!kind) {
-          std::cerr << "hn_scaling_bench: --kinds takes scenes, shapes and "
-                       "photos, not '"
-                    << name << "'\n";
-          return 2;
-        }
-        kinds.push_back(*kind);
-      }
-    }
-    if (option == "--threads")
-      threads = static_cast<unsigned>(std::stoul(argv[i + 1]));
+  bool inProcess = false;
+};
+
+bool readSizes(const std::string& option, const std::string& value,
+               std::vector<std::uint32_t>& sizes) {
+  const auto parsed = parseSizes(value);
+  if (!parsed) {
+    std::cerr << "hn_scaling_bench: " << option
+              << " takes pair counts from 1 to 4294967295 separated by "
+                 "commas, not '"
+              << value << "'\n";
+    return false;
   }
-  const fs::path root = fs::temp_directory_path() /
-                        ("hn_scaling_bench_" + std::to_string(getpid()));
+  sizes = *parsed;
+  return true;
+}
+
+bool readKinds(const std::string& value, std::vector<hn::SampleKind>& kinds) {
+  kinds.clear();
+  for (const std::string& name : parseList(value)) {
+    const auto kind = hn::parseSampleKind(name);
+    if (!kind) {
+      std::cerr << "hn_scaling_bench: --kinds takes scenes, shapes and "
+                   "photos, not '"
+                << name << "'\n";
+      return false;
+    }
+    kinds.push_back(*kind);
+  }
+  return true;
+}
+
+// Sets what one option with its value says; false, with a message, when
+// the option is unknown or the value unusable.
+bool readOption(const std::string& option, const std::string& value,
+                Options& options) {
+  if (option == "--sizes") return readSizes(option, value, options.sizes);
+  if (option == "--literal-sizes") {
+    return readSizes(option, value, options.literalSizes);
+  }
+  if (option == "--scan-sizes") {
+    return readSizes(option, value, options.scanSizes);
+  }
+  if (option == "--parameters") {
+    options.parameters = parseList(value);
+    return true;
+  }
+  if (option == "--literal-parameters") {
+    options.literalParameters = parseList(value);
+    return true;
+  }
+  if (option == "--kinds") return readKinds(value, options.kinds);
+  if (option == "--threads") {
+    const std::optional<std::uint32_t> threads = parseCount(value);
+    if (!threads) {
+      std::cerr << "hn_scaling_bench: --threads takes a number from 1 up, "
+                   "not '"
+                << value << "'\n";
+      return false;
+    }
+    options.threads = *threads;
+    return true;
+  }
+  std::cerr << "hn_scaling_bench: unknown option '" << option << "'\n";
+  return false;
+}
+
+std::optional<Options> parseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--in-process") {
+      options.inProcess = true;
+      continue;
+    }
+    if (i + 1 == argc) {
+      std::cerr << "hn_scaling_bench: " << option << " needs a value\n";
+      return std::nullopt;
+    }
+    if (!readOption(option, argv[++i], options)) return std::nullopt;
+  }
+  return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::optional<Options> parsed = parseOptions(argc, argv);
+  if (!parsed) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  const auto& [sizes, literalSizes, parameters, literalParameters, scanSizes,
+               kinds, threads, inProcess] = *parsed;
+  const DataOrigin origin{fs::temp_directory_path() /
+                              ("hn_scaling_bench_" + std::to_string(getpid())),
+                          inProcess};
   std::printf(
-      "threads: %u; sample data, order 3, order2 3, 20 hyperedges per "
+      "threads: %u; sample data%s, order 3, order2 3, 20 hyperedges per "
       "pair, %d epochs\n\n",
-      threads, kEpochs);
+      threads, inProcess ? " generated in process" : "", kEpochs);
 
   if (!literalSizes.empty() && !literalParameters.empty()) {
     std::printf(
@@ -460,11 +604,10 @@ int main(int argc, char** argv) {
   for (const std::string& parameter : literalParameters) {
     for (const std::uint32_t pairs : literalSizes) {
       const Setting setting{hn::SampleKind::kScenes, parameter};
-      const fs::path folder = root / std::to_string(pairs);
-      writeSampleFiles(folder, pairs, setting.kind);
+      const SampleSource source(origin, pairs, setting.kind);
       double peak = 0;
-      const Figures slow = learnInChild(folder, setting, true, 1, peak);
-      const Figures fast = learnInChild(folder, setting, false, 1, peak);
+      const Figures slow = learnInChild(source, setting, true, 1, peak);
+      const Figures fast = learnInChild(source, setting, false, 1, peak);
       double slowTotal = 0;
       double fastTotal = 0;
       for (const double phase : slow.phases) slowTotal += phase;
@@ -472,7 +615,6 @@ int main(int argc, char** argv) {
       std::printf("%9s %8u %12.2f %12.3f %7.0fx\n", parameter.c_str(), pairs,
                   slowTotal, fastTotal, slowTotal / fastTotal);
       std::fflush(stdout);
-      fs::remove_all(folder);
     }
   }
 
@@ -481,7 +623,7 @@ int main(int argc, char** argv) {
   for (const hn::SampleKind kind : kinds) {
     std::vector<std::pair<double, double>> largest;
     for (const std::string& parameter : parameters) {
-      largest.push_back(runTable(root, sizes, {kind, parameter}, threads));
+      largest.push_back(runTable(origin, sizes, {kind, parameter}, threads));
     }
     if (parameters.size() < 2 || sizes.empty()) continue;
     std::printf("\n%s, %u pairs, time against parameter %s: ",
@@ -497,8 +639,8 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   }
   for (const hn::SampleKind kind : kinds) {
-    if (!scanSizes.empty()) compareWithScan(root, scanSizes, kind, threads);
+    if (!scanSizes.empty()) compareWithScan(origin, scanSizes, kind, threads);
   }
-  fs::remove_all(root);
+  fs::remove_all(origin.root);
   return 0;
 }

@@ -32,7 +32,13 @@ void InMemoryDataSet::load() {
     }
     taken.push_back(row);
   }
-  // Most data sets lose no pair: their rows become the instances as they are.
+  // A sentence without an image after it makes no pair, as a sentence line
+  // past the end of the image file makes none.
+  if (rows.size() % 2 != 0) {
+    skipped.push_back({rows.size() / 2, "the sentence has no image"});
+  }
+  // Most data sets lose no pair: their rows become the instances as they
+  // are, so that the values exist once however many pairs there are.
   if (skipped.empty()) {
     instances = std::move(rows);
   } else {

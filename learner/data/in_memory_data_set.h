@@ -24,7 +24,9 @@ class InMemoryDataSet : public DataSet {
     std::string reason;
   };
 
-  // `rows` holds sentence and image alternately, as `instances` does.
+  // `rows` holds sentence and image alternately, as `instances` does; a
+  // last sentence without its image is skipped. When `load` skips nothing,
+  // `instances` takes the rows over instead of copying them.
   explicit InMemoryDataSet(InstanceList rows);
 
   // Takes the pairs once; a later call changes nothing, so the data a

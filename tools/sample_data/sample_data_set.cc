@@ -2,6 +2,8 @@
 
 #include <ostream>
 #include <random>
+#include <string_view>
+#include <vector>
 
 #include "tools/sample_data/caption.h"
 #include "tools/sample_data/photo_image.h"
@@ -62,6 +64,18 @@ void SampleDataSet::writeImages(std::ostream& out) const {
   for (const Scene& scene : scenes_) {
     writeJoined(out, render(scene, kind_), ',',
                 [&out](std::int32_t value) { out << value; });
+  }
+}
+
+void SampleDataSet::appendPairs(InstanceList& instances) const {
+  std::vector<std::int32_t> sentence;
+  for (const Scene& scene : scenes_) {
+    sentence.clear();
+    for (const std::string_view word : captionWords(scene, kind_)) {
+      sentence.push_back(wordValue(word));
+    }
+    instances.push_back(sentence);
+    instances.push_back(render(scene, kind_));
   }
 }
 

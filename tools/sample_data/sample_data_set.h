@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <vector>
 
+#include "learner/data/instance_list.h"
 #include "tools/sample_data/sample_kind.h"
 #include "tools/sample_data/scene.h"
 
@@ -27,6 +28,12 @@ class SampleDataSet {
   // Per pair, its caption's words joined by single blanks, for people to
   // compare with generated sentences.
   void writeCaptions(std::ostream& out) const;
+
+  // Every pair's values, exactly as the sentence and image files give them
+  // to the reader, sentence and image alternately as DataSet::instances
+  // holds them. The images are rendered one at a time into `instances`, so
+  // that a large set exists once, packed, rather than twice.
+  void appendPairs(InstanceList& instances) const;
 
  private:
   SampleKind kind_;

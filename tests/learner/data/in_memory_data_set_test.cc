@@ -73,6 +73,19 @@ TEST(InMemoryDataSet, AnEmptyImageIsTakenWhenNoImageValueIsSampled) {
             (InstanceList{{1, 2}, {}}));
 }
 
+// Instances alternate sentence and image, so a sentence whose image is
+// missing must not be taken over with the rows it ends.
+TEST(InMemoryDataSet, SkipsALastSentenceThatHasNoImage) {
+  InMemoryDataSet data(InstanceList{{1, 2, 3}, {0, 1}, {4, 5, 6}});
+  data.set("order", "3");
+  data.set("order2", "3");
+  data.load();
+  EXPECT_EQ(data.instances, (InstanceList{{1, 2, 3}, {0, 1}}));
+  ASSERT_EQ(data.skipped.size(), 1u);
+  EXPECT_EQ(data.skipped[0].row, 1u);
+  EXPECT_EQ(data.skipped[0].reason, "the sentence has no image");
+}
+
 TEST(InMemoryDataSet, NamesTheFirstWildcardRowTakenAndLoadsOnce) {
   InMemoryDataSet data =
       loaded({{1}, {2, -1}, {-1, 3}}, {{0}, {0}, {0}}, "2", "1");

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "learner/data/bimodal_csv_file_wrapper.h"
+#include "learner/data/in_memory_data_set.h"
+#include "learner/data/instance_list.h"
 #include "tools/sample_data/caption.h"
 
 namespace hn {
@@ -357,6 +360,67 @@ TEST(SampleDataSet, PhotosShareNoBackgroundAndFollowFromTheSeedAlone) {
   EXPECT_EQ(photos.images, writeAll(100, 2, SampleKind::kPhotos).images);
   EXPECT_EQ(photos.captions, writeAll(100, 2, SampleKind::kPhotos).captions);
   EXPECT_NE(photos.images, writeAll(100, 3, SampleKind::kPhotos).images);
+}
+
+// The values a line of the sample files holds, read without the reader's
+// rules, so that lines it would skip are compared as well.
+std::vector<std::int32_t> valuesOf(const std::string& line) {
+  std::vector<std::int32_t> values;
+  for (const std::string& field : split(line, ',')) {
+    values.push_back(std::stoi(field));
+  }
+  return values;
+}
+
+// Instance by instance, so that a difference names its place instead of
+// printing hundreds of images.
+void expectSameInstances(const InstanceList& got, const InstanceList& want) {
+  ASSERT_EQ(got.size(), want.size());
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    ASSERT_TRUE(got[i] == want[i]) << "instance " << i;
+  }
+}
+
+// Pairs handed over as values are the pairs the files give: line by line,
+// and after the reader's rules at the sample run script's order and at one
+// that the four-word shape captions fall short of.
+TEST(SampleDataSet, AppendedPairsAreTheValuesTheFilesGiveTheReader) {
+  constexpr std::uint32_t kPairs = 300;
+  for (const SampleKind kind :
+       {SampleKind::kScenes, SampleKind::kShapes, SampleKind::kPhotos}) {
+    SCOPED_TRACE(std::string(sampleKindName(kind)));
+    const SampleDataSet dataSet(kPairs, 11, kind);
+    std::ostringstream sentences, images;
+    dataSet.writeSentences(sentences);
+    dataSet.writeImages(images);
+    InstanceList rows;
+    dataSet.appendPairs(rows);
+    const std::vector<std::string> sentenceLines = split(sentences.str(), '\n');
+    const std::vector<std::string> imageLines = split(images.str(), '\n');
+    ASSERT_EQ(rows.size(), 2 * kPairs);
+    ASSERT_EQ(sentenceLines.size(), kPairs);
+    ASSERT_EQ(imageLines.size(), kPairs);
+    for (std::size_t pair = 0; pair < kPairs; ++pair) {
+      ASSERT_TRUE(rows[2 * pair] == valuesOf(sentenceLines[pair]))
+          << "pair " << pair;
+      ASSERT_TRUE(rows[2 * pair + 1] == valuesOf(imageLines[pair]))
+          << "pair " << pair;
+    }
+    for (const std::string order : {"3", "5"}) {
+      SCOPED_TRACE("order " + order);
+      BimodalCSVFileWrapper files;
+      files.order = std::stoi(order);
+      files.set("order2", "3");
+      std::istringstream sentenceText(sentences.str());
+      std::istringstream imageText(images.str());
+      files.readPairs(sentenceText, imageText, "sentences.csv", "images.csv");
+      InMemoryDataSet handedOver(rows);
+      handedOver.set("order", order);
+      handedOver.set("order2", "3");
+      handedOver.load();
+      expectSameInstances(handedOver.instances, files.instances);
+    }
+  }
 }
 
 }  // namespace
