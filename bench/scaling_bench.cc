@@ -51,10 +51,11 @@
 #include <vector>
 
 #include "learner/data/bimodal_csv_file_wrapper.h"
+#include "learner/data/hyperedge_store.h"
 #include "learner/data/in_memory_data_set.h"
 #include "learner/data/sentence_image_coupling_sampler.h"
-#include "learner/data/simple_stl_map_storage.h"
 #include "learner/driver/generation_output.h"
+#include "learner/driver/query_engine.h"
 #include "learner/index/indexed_queries.h"
 #include "learner/index/text_generator.h"
 #include "learner/model/hypernetwork.h"
@@ -217,7 +218,9 @@ Figures learn(const SampleSource& source, const Setting& setting, bool literal,
   Figures figures;
   const double startBytes = residentBytes();
   hn::SentenceImageCouplingSampler sampler;
-  hn::SimpleSTLMapStorage storage;
+  // The store a run of hn_learner makes, with --literal or without.
+  const std::unique_ptr<hn::HyperedgeStore> store = hn::makeStore(literal);
+  hn::HyperedgeStore& storage = *store;
   std::unique_ptr<hn::Queries> queries;
   hn::IndexedQueries* indexed = nullptr;
   if (literal) {

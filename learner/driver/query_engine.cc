@@ -18,8 +18,8 @@ std::unique_ptr<Queries> makeQueries(HyperedgeStore& storage,
   return makeQueryEngine(storage, options.literal, options.threadCount());
 }
 
-std::unique_ptr<Queries> makeQueryEngine(HyperedgeStore& storage,
-                                         bool literal, unsigned threads,
+std::unique_ptr<Queries> makeQueryEngine(HyperedgeStore& storage, bool literal,
+                                         unsigned threads,
                                          bool exactFragmentWeights) {
   CommandLine threadsOnly;
   threadsOnly.threads = threads;

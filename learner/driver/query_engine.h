@@ -24,8 +24,8 @@ std::unique_ptr<Queries> makeQueries(HyperedgeStore& storage,
 // `exactFragmentWeights`, generated fragments carry the definition's very
 // weights, not only weights that print alike (for callers that hand out
 // the doubles).
-std::unique_ptr<Queries> makeQueryEngine(HyperedgeStore& storage,
-                                         bool literal, unsigned threads,
+std::unique_ptr<Queries> makeQueryEngine(HyperedgeStore& storage, bool literal,
+                                         unsigned threads,
                                          bool exactFragmentWeights = false);
 
 // How a run makes its engine: `makeQueries`, or a test's own.

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "learner/data/sentence_image_coupling_sampler.h"
 #include "learner/data/hyperedge_store.h"
+#include "learner/data/sentence_image_coupling_sampler.h"
 #include "learner/model/hypernetwork.h"
 #include "learner/model/queries.h"
 
@@ -39,7 +39,8 @@ class Training {
   // Seeds the generator once the sampler has seeded it from the clock, so
   // that every draw of the training follows from `settings.seed`.
   Training(const TrainingSettings& settings, DataSet& dataSet,
-           std::unique_ptr<HyperedgeStore> store, const EngineMaker& makeEngine);
+           std::unique_ptr<HyperedgeStore> store,
+           const EngineMaker& makeEngine);
   Training(const Training&) = delete;
   Training& operator=(const Training&) = delete;
 

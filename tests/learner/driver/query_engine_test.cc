@@ -101,13 +101,12 @@ struct Engine {
   bool indexed = false;
 
   hn::QueriesMaker maker() {
-    return
-        [this](hn::HyperedgeStore& storage, const CommandLine& options) {
-          std::unique_ptr<Queries> made = hn::makeQueries(storage, options);
-          literal = dynamic_cast<hn::LiteralQueries*>(made.get()) != nullptr;
-          indexed = dynamic_cast<hn::IndexedQueries*>(made.get()) != nullptr;
-          return std::make_unique<CountingQueries>(std::move(made), asked);
-        };
+    return [this](hn::HyperedgeStore& storage, const CommandLine& options) {
+      std::unique_ptr<Queries> made = hn::makeQueries(storage, options);
+      literal = dynamic_cast<hn::LiteralQueries*>(made.get()) != nullptr;
+      indexed = dynamic_cast<hn::IndexedQueries*>(made.get()) != nullptr;
+      return std::make_unique<CountingQueries>(std::move(made), asked);
+    };
   }
 };
 
