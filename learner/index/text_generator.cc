@@ -38,33 +38,34 @@ TextGenerator::TextGenerator(const Population& population,
                              std::uint32_t imageSlots, bool indexed,
                              FallbackCounts* counts, bool exactWeights)
     : sentenceSlots(sentenceSlots),
-      length(sentenceSlots + imageSlots),
+      imageSlots(imageSlots),
       counts(counts),
       exactWeights(exactWeights) {
   population.forEachInVertexOrder([&](HyperedgeId, HyperedgeView stored) {
     // Only hyperedges of the run's layout can be read slot by slot.
-    if (stored.vertices.size() != length) return;
+    if (stored.vertices.size() != sentenceSlots + imageSlots) return;
     const std::int32_t* part = stored.vertices.data();
-    if (firstOfPart.empty() ||
-        !std::equal(
-            part, part + sentenceSlots,
-            vertices.data() + std::size_t{firstOfPart.back()} * length)) {
+    if (firstOfPart.empty() || !std::equal(part, part + sentenceSlots,
+                                           partWords.end() - sentenceSlots)) {
       firstOfPart.push_back(static_cast<std::uint32_t>(weights.size()));
+      partWords.insert(partWords.end(), part, part + sentenceSlots);
       if (holdsWildcard({part, sentenceSlots})) partsHoldWildcards = true;
     }
     partOf.push_back(static_cast<std::uint32_t>(firstOfPart.size() - 1));
-    vertices.insert(vertices.end(), stored.vertices.begin(),
-                    stored.vertices.end());
+    imageVertices.insert(imageVertices.end(),
+                         stored.vertices.begin() + sentenceSlots,
+                         stored.vertices.end());
     weights.push_back(stored.weight);
   });
   holdsNegativeZero = std::any_of(weights.begin(), weights.end(), [](double w) {
     return w == 0.0 && std::signbit(w);
   });
   if (!indexed || partsHoldWildcards || imageSlots == 0) return;
-  postings = std::make_unique<VertexPostings>(vertices, weights.size(),
-                                              sentenceSlots, length);
-  matcher = std::make_unique<BatchMatcher>(vertices, weights.size(),
-                                           sentenceSlots, length);
+  // The indexes see the image slots alone, as hyperedges without words.
+  postings = std::make_unique<VertexPostings>(imageVertices, weights.size(), 0,
+                                              imageSlots);
+  matcher = std::make_unique<BatchMatcher>(imageVertices, weights.size(), 0,
+                                           imageSlots);
   // The index marks a position no hyperedge holds with -1, so it cannot
   // tell a vertex that names no value there (-1 at position 0).
   if (holdsNoValueVertex()) return;
@@ -83,14 +84,14 @@ TextGenerator::TextGenerator(const Population& population,
           std::max(partFractionBits[partOf[i]], fractionBitsOf(weights[i]));
     }
   }
-  index = std::make_unique<AgreementIndex>(
-      vertices, weights, partOf, firstOfPart.size(), sentenceSlots, length);
+  index = std::make_unique<AgreementIndex>(imageVertices, weights, partOf,
+                                           firstOfPart.size(), 0, imageSlots);
 }
 
 bool TextGenerator::holdsNoValueVertex() const {
   for (std::size_t i = 0; i < weights.size(); ++i) {
-    for (std::uint32_t slot = sentenceSlots; slot < length; ++slot) {
-      const std::int32_t vertex = vertices[i * length + slot];
+    for (std::uint32_t slot = 0; slot < imageSlots; ++slot) {
+      const std::int32_t vertex = imageVertices[i * imageSlots + slot];
       if (isImagePosition(imageVertexPosition(vertex)) &&
           imageVertexValue(vertex) < 0) {
         return true;
@@ -110,7 +111,6 @@ bool TextGenerator::sumsExact() const {
     fractionBits = std::max(fractionBits, fractionBitsOf(weight));
     magnitude += std::fabs(weight);
   }
-  const double imageSlots = length - sentenceSlots;
   return sumsStayExact(fractionBits,
                        2.0 * (2.0 * imageSlots + 2.0) * magnitude);
 }
@@ -122,7 +122,7 @@ void TextGenerator::generate(const ImageBuffer& image,
     return;
   }
   Sums sums;
-  const std::size_t scanCost = weights.size() * (length - sentenceSlots + 1);
+  const std::size_t scanCost = weights.size() * (imageSlots + 1);
   if (!trySumAlone(image, scanCost, sums)) sumByScanning(image, sums);
   rankFragments(image, sums, fragments);
 }
@@ -159,9 +159,9 @@ void TextGenerator::generateBatch(
     // index need not.
     const double agreeing =
         index != nullptr ? index->estimatedAgreeing(images[k]) : 0.0;
-    const auto batchCost = static_cast<std::size_t>(std::min(
-        static_cast<double>(share) + agreeing,
-        static_cast<double>(weights.size() * (length - sentenceSlots + 1))));
+    const auto batchCost = static_cast<std::size_t>(
+        std::min(static_cast<double>(share) + agreeing,
+                 static_cast<double>(weights.size() * (imageSlots + 1))));
     if (!fragments[k].empty()) {
       mergeByScanning(images[k], fragments[k]);
     } else if (trySumAlone(images[k], batchCost, sums)) {
@@ -226,8 +226,7 @@ void TextGenerator::rankFragments(const ImageBuffer& image, Sums& sums,
   fragments.reserve(found.size());
   for (const std::uint32_t part : found) {
     fragments.emplace_back(
-        sentenceSlots,
-        vertices.data() + std::size_t{firstOfPart[part]} * length);
+        sentenceSlots, partWords.data() + std::size_t{part} * sentenceSlots);
     // Adding +0 turns a -0 left by the index's subtractions into the 0
     // that adding up the agreeing weights gives, unless those are all -0.
     fragments.back().weight = weight[part] == 0.0 && holdsNegativeZero
@@ -303,7 +302,7 @@ double TextGenerator::orderedPartSum(const ImageBuffer& image,
   double sum = 0.0;
   bool first = true;
   for (std::size_t i = firstOfPart[part]; i < end; ++i) {
-    if (!agreesWithImage(vertices.data() + i * length, image)) continue;
+    if (!agreesWithImage(imageVerticesOf(i), image)) continue;
     sum = first ? weights[i] : sum + weights[i];
     first = false;
   }
@@ -324,7 +323,7 @@ void TextGenerator::sumByScanning(const ImageBuffer& image, Sums& sums) const {
   weight.assign(firstOfPart.size(), 0.0);
   count.assign(firstOfPart.size(), 0);
   for (std::size_t i = 0; i < weights.size(); ++i) {
-    if (!agreesWithImage(vertices.data() + i * length, image)) continue;
+    if (!agreesWithImage(imageVerticesOf(i), image)) continue;
     weight[partOf[i]] += weights[i];
     count[partOf[i]] += 1;
   }
@@ -332,7 +331,7 @@ void TextGenerator::sumByScanning(const ImageBuffer& image, Sums& sums) const {
 
 std::size_t TextGenerator::postingSteps(
     const ImageBuffer& image, VertexPostings::Candidates& candidates) const {
-  return postings->candidates(image, candidates) * (length - sentenceSlots) +
+  return postings->candidates(image, candidates) * imageSlots +
          postings->filedPositions();
 }
 
@@ -371,9 +370,9 @@ void TextGenerator::sumAgreeing(std::span<const std::uint32_t> agreeing,
 void TextGenerator::mergeByScanning(const ImageBuffer& image,
                                     std::vector<Hyperedge>& fragments) const {
   for (std::size_t i = 0; i < weights.size(); ++i) {
-    const std::int32_t* hyperedge = vertices.data() + i * length;
-    if (!agreesWithImage(hyperedge, image)) continue;
-    Hyperedge part(sentenceSlots, hyperedge);
+    if (!agreesWithImage(imageVerticesOf(i), image)) continue;
+    Hyperedge part(sentenceSlots,
+                   partWords.data() + std::size_t{partOf[i]} * sentenceSlots);
     const auto first = std::find_if(
         fragments.begin(), fragments.end(),
         [&part](const Hyperedge& fragment) { return fragment.matches(part); });
@@ -389,13 +388,13 @@ void TextGenerator::mergeByScanning(const ImageBuffer& image,
 
 // Every image vertex names a position of the image that holds exactly its
 // value. A vertex outside the image cannot agree with it.
-bool TextGenerator::agreesWithImage(const std::int32_t* hyperedge,
+bool TextGenerator::agreesWithImage(const std::int32_t* imageVertex,
                                     const ImageBuffer& image) const {
-  for (std::uint32_t slot = sentenceSlots; slot < length; ++slot) {
-    const std::int32_t position = imageVertexPosition(hyperedge[slot]);
+  for (std::uint32_t slot = 0; slot < imageSlots; ++slot) {
+    const std::int32_t position = imageVertexPosition(imageVertex[slot]);
     if (!isImagePosition(position) ||
         image[static_cast<std::size_t>(position)] !=
-            imageVertexValue(hyperedge[slot])) {
+            imageVertexValue(imageVertex[slot])) {
       return false;
     }
   }

@@ -16,13 +16,13 @@ namespace hn {
 
 class Population;
 
-// Image-to-text generation over a snapshot of the store: the hyperedges of
-// the run's layout side by side in vertex order, numbered by their
-// sentence part. For each image, the weights of the agreeing hyperedges are
-// summed per sentence part, either by testing every hyperedge in vertex
-// order (the order of the definition) or, when `indexed`, through an
-// `AgreementIndex`. The snapshot does not follow later changes of the
-// store.
+// Image-to-text generation over a snapshot of the store: the image vertices
+// of the hyperedges of the run's layout side by side in vertex order, each
+// hyperedge numbered by its sentence part, whose words are kept once. For each
+// image, the weights of the agreeing hyperedges are summed per sentence part,
+// either by testing every hyperedge in vertex order (the order of the
+// definition) or, when `indexed`, through an `AgreementIndex`. The snapshot
+// does not follow later changes of the store.
 //
 // When the weights make every sum exact, the index's sums are the sums in
 // vertex order. Otherwise each comes with a bound on how far the sum in
@@ -75,8 +75,12 @@ class TextGenerator {
                    Sums& sums) const;
   void rankFragments(const ImageBuffer& image, Sums& sums,
                      std::vector<Hyperedge>& fragments) const;
-  bool agreesWithImage(const std::int32_t* hyperedge,
+  // Whether the image vertices from `imageVertex` on all agree with `image`.
+  bool agreesWithImage(const std::int32_t* imageVertex,
                        const ImageBuffer& image) const;
+  const std::int32_t* imageVerticesOf(std::size_t hyperedge) const {
+    return imageVertices.data() + hyperedge * imageSlots;
+  }
   void sumByScanning(const ImageBuffer& image, Sums& sums) const;
   // The steps `sumByPostings` would take, with its `candidates`.
   std::size_t postingSteps(const ImageBuffer& image,
@@ -102,14 +106,16 @@ class TextGenerator {
   double orderedPartSum(const ImageBuffer& image, std::uint32_t part) const;
 
   std::uint32_t sentenceSlots;
-  std::uint32_t length;
-  // Hyperedge i's vertices start at vertices[i * length].
-  std::vector<std::int32_t> vertices;
+  std::uint32_t imageSlots;
+  // Hyperedge i's image vertices start at imageVertices[i * imageSlots].
+  std::vector<std::int32_t> imageVertices;
   std::vector<double> weights;
   // Hyperedge i's sentence part is part partOf[i]; parts are numbered in
-  // vertex order, so their numbers also rank equal weights.
+  // vertex order, so their numbers also rank equal weights. Part p's words
+  // start at partWords[p * sentenceSlots].
   std::vector<std::uint32_t> partOf;
   std::vector<std::uint32_t> firstOfPart;
+  std::vector<std::int32_t> partWords;
   bool partsHoldWildcards = false;
   // Whether some weight is -0: a part whose agreeing weights are all -0
   // sums to -0 in vertex order, which a sum from +0 cannot tell.
