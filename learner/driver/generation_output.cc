@@ -86,14 +86,17 @@ std::string imageValuesLine(const ImageBuffer& image) {
 using Sharing = std::function<std::vector<std::size_t>()>;
 
 // Results generated for a pair that pairs of later batches share, kept
-// until the last of those is written, as long as no more than
-// `kMostKept` are kept at once; a pair whose first's result was not kept
-// generates its own, which is the same. Used by the generating and the
-// writing thread at once.
+// until the last of those is written, as long as those kept take no more
+// than `kMostKeptBytes` (as `Result::bytes` counts them); a pair whose
+// first's result was not kept generates its own, which is the same. A
+// bound in bytes rather than in results keeps every distinct result of a
+// large run that repeats a few thousand images or sentences throughout,
+// each generated once, and the memory bounded where results are large.
+// Used by the generating and the writing thread at once.
 template <typename Result>
 class KeptResults {
  public:
-  static constexpr std::size_t kMostKept = 4096;
+  static constexpr std::size_t kMostKeptBytes = std::size_t{256} << 20;
 
   KeptResults(const Sharing& share, std::size_t pairs) {
     if (share) firstOf = share();
@@ -112,30 +115,40 @@ class KeptResults {
   // Keeps the result of `pair` if a pair from `end` on shares it.
   void keep(std::size_t pair, std::size_t end, const Result& result) {
     if (lastOf[pair] < end) return;
+    const std::size_t bytes = result.bytes();
     const std::lock_guard lock(mutex);
-    if (kept.size() < kMostKept) {
-      kept.emplace(pair, std::make_shared<const Result>(result));
+    if (keptBytes + bytes <= kMostKeptBytes) {
+      kept.emplace(pair, Kept{std::make_shared<const Result>(result), bytes});
+      keptBytes += bytes;
     }
   }
 
   std::shared_ptr<const Result> find(std::size_t pair) const {
     const std::lock_guard lock(mutex);
     const auto found = kept.find(pair);
-    return found != kept.end() ? found->second : nullptr;
+    return found != kept.end() ? found->second.result : nullptr;
   }
 
   // Lets go of the result `pair` shared, once no later pair needs it.
   void written(std::size_t pair) {
     if (lastOf[firstOf[pair]] != pair || firstOf[pair] == pair) return;
     const std::lock_guard lock(mutex);
-    kept.erase(firstOf[pair]);
+    const auto found = kept.find(firstOf[pair]);
+    if (found == kept.end()) return;
+    keptBytes -= found->second.bytes;
+    kept.erase(found);
   }
 
  private:
   std::vector<std::size_t> firstOf;
   std::vector<std::size_t> lastOf;
+  struct Kept {
+    std::shared_ptr<const Result> result;
+    std::size_t bytes;
+  };
   mutable std::mutex mutex;
-  std::unordered_map<std::size_t, std::shared_ptr<const Result>> kept;
+  std::unordered_map<std::size_t, Kept> kept;
+  std::size_t keptBytes = 0;
 };
 
 // A batch of pairs and what was generated for them.
@@ -246,6 +259,7 @@ void writeGeneratedImages(std::ostream& out, const Queries& queries,
   struct Generated {
     ImageBuffer image;
     std::string line;
+    std::size_t bytes() const { return sizeof *this + line.capacity(); }
   };
   const Sharing share = [&] {
     std::vector<InstanceView> sentences;
@@ -279,6 +293,14 @@ void writeGeneratedTexts(std::ostream& out, const Queries& queries,
     std::vector<Hyperedge> fragments;
     // Their lines, each ended by a line feed.
     std::string text;
+    std::size_t bytes() const {
+      std::size_t total = sizeof *this + text.capacity() +
+                          fragments.capacity() * sizeof(Hyperedge);
+      for (const Hyperedge& fragment : fragments) {
+        total += fragment.vertexCount * sizeof(std::int32_t);
+      }
+      return total;
+    }
   };
   const Sharing share = [&] {
     std::vector<InstanceView> images;

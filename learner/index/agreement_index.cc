@@ -70,6 +70,10 @@ AgreementIndex::AgreementIndex(std::span<const std::int32_t> vertices,
       baseCount(partCount, 0),
       baseError(partCount, 0.0) {
   chooseReference(vertices, weights.size());
+  // At most one spread per hyperedge: reserved pages that stay unused take
+  // no memory, and no array is copied while it grows.
+  spreads.reserve(weights.size());
+  spreadPositions.reserve(weights.size() * (length - sentenceSlots));
   Build build;
   for (std::size_t i = 0; i < weights.size(); ++i) {
     const std::vector<Slot> slots = distinctSlots(
@@ -84,7 +88,7 @@ AgreementIndex::AgreementIndex(std::span<const std::int32_t> vertices,
   referencePositions = static_cast<std::size_t>(
       std::count_if(reference.begin(), reference.end(),
                     [](std::int32_t value) { return value != -1; }));
-  indexSpreadPairs(build);
+  indexSpreadPairs();
   indexDeviantVertices(build);
 }
 
@@ -118,7 +122,7 @@ void AgreementIndex::addHyperedge(const std::vector<Slot>& slots,
     sum.count += 1;
     add(sum.weight, weight, 0.0, &sum.error);
   }
-  if (onReference.size() >= 2) addSpread(onReference, part, weight, build);
+  if (onReference.size() >= 2) addSpread(onReference, part, weight);
 }
 
 void AgreementIndex::addDeviant(const std::vector<std::uint32_t>& onReference,
@@ -139,19 +143,26 @@ void AgreementIndex::addDeviant(const std::vector<std::uint32_t>& onReference,
 }
 
 void AgreementIndex::addSpread(const std::vector<std::uint32_t>& onReference,
-                               std::uint32_t part, double weight,
-                               Build& build) {
-  const auto number = static_cast<std::uint32_t>(spreads.size());
+                               std::uint32_t part, double weight) {
   spreads.push_back({part, weight,
                      static_cast<std::uint32_t>(spreadPositions.size()),
                      static_cast<std::uint32_t>(onReference.size())});
   spreadPositions.insert(spreadPositions.end(), onReference.begin(),
                          onReference.end());
-  for (std::size_t a = 0; a < onReference.size(); ++a) {
-    for (std::size_t b = a + 1; b < onReference.size(); ++b) {
-      build.spreadPairs.emplace_back(static_cast<std::uint32_t>(pairNumber(
-                                         onReference[a], onReference[b])),
-                                     number);
+}
+
+// Calls `visit(pair, spread)` for every pair of positions of every spread,
+// spreads in order.
+template <typename Visit>
+void AgreementIndex::forEachSpreadPair(const Visit& visit) const {
+  for (std::uint32_t number = 0; number < spreads.size(); ++number) {
+    const Spread& spread = spreads[number];
+    const std::uint32_t* positions =
+        spreadPositions.data() + spread.firstPosition;
+    for (std::uint32_t a = 0; a < spread.positionCount; ++a) {
+      for (std::uint32_t b = a + 1; b < spread.positionCount; ++b) {
+        visit(pairNumber(positions[a], positions[b]), number);
+      }
     }
   }
 }
@@ -171,16 +182,18 @@ void AgreementIndex::indexPositionSums(Build& build, std::size_t partCount) {
 }
 
 // The spread hyperedges of each pair of positions, by a counting sort on
-// the pair number: one pass to count, one to place.
-void AgreementIndex::indexSpreadPairs(const Build& build) {
+// the pair number: one pass over the spreads to count, one to place, so
+// that the pairs are never held in a list of their own.
+void AgreementIndex::indexSpreadPairs() {
   if (spreads.empty()) return;
   pairStart.assign(kPairCount + 1, 0);
-  for (const auto& [pair, spread] : build.spreadPairs) ++pairStart[pair + 1];
+  forEachSpreadPair(
+      [this](std::size_t pair, std::uint32_t) { ++pairStart[pair + 1]; });
   for (std::size_t p = 0; p < kPairCount; ++p) pairStart[p + 1] += pairStart[p];
-  pairSpreads.resize(build.spreadPairs.size());
-  for (const auto& [pair, spread] : build.spreadPairs) {
+  pairSpreads.resize(pairStart[kPairCount]);
+  forEachSpreadPair([this](std::size_t pair, std::uint32_t spread) {
     pairSpreads[pairStart[pair]++] = spread;
-  }
+  });
   // Each start advanced to the next pair's start: move them back.
   for (std::size_t p = kPairCount; p > 0; --p) pairStart[p] = pairStart[p - 1];
   pairStart[0] = 0;

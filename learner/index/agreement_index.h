@@ -103,8 +103,6 @@ class AgreementIndex {
     // (position * partCount + part) -> index into `sums`.
     std::unordered_map<std::uint64_t, std::uint32_t> sumOf;
     std::vector<std::pair<std::uint64_t, PartSum>> sums;
-    // (pair number, spread number)
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> spreadPairs;
     // (vertex off the reference, deviant number)
     std::vector<std::pair<std::int32_t, std::uint32_t>> offVertices;
   };
@@ -119,9 +117,11 @@ class AgreementIndex {
                   const std::vector<Slot>& off, std::uint32_t part,
                   double weight, Build& build);
   void addSpread(const std::vector<std::uint32_t>& onReference,
-                 std::uint32_t part, double weight, Build& build);
+                 std::uint32_t part, double weight);
   void indexPositionSums(Build& build, std::size_t partCount);
-  void indexSpreadPairs(const Build& build);
+  template <typename Visit>
+  void forEachSpreadPair(const Visit& visit) const;
+  void indexSpreadPairs();
   void indexDeviantVertices(Build& build);
   void differingPositions(const ImageBuffer& image,
                           std::vector<std::uint32_t>& positions) const;

@@ -25,9 +25,6 @@ class BatchMatcher {
   BatchMatcher(std::span<const std::int32_t> vertices, std::size_t count,
                std::uint32_t sentenceSlots, std::uint32_t length);
 
-  // The steps one pass takes, for all the images of a batch together.
-  std::size_t passSteps() const { return codes.size() + positions.size(); }
-
   // Per image (at most kMostImages), appends to agreeing[k] the numbers of
   // the hyperedges that agree with images[k], in increasing order.
   void agreeing(std::span<const ImageBuffer* const> images,

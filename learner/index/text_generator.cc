@@ -41,6 +41,10 @@ TextGenerator::TextGenerator(const Population& population,
       imageSlots(imageSlots),
       counts(counts),
       exactWeights(exactWeights) {
+  // Sized once: growing by doubling would hold two copies for a moment.
+  imageVertices.reserve(population.size() * imageSlots);
+  weights.reserve(population.size());
+  partOf.reserve(population.size());
   population.forEachInVertexOrder([&](HyperedgeId, HyperedgeView stored) {
     // Only hyperedges of the run's layout can be read slot by slot.
     if (stored.vertices.size() != sentenceSlots + imageSlots) return;
@@ -64,8 +68,7 @@ TextGenerator::TextGenerator(const Population& population,
   // The indexes see the image slots alone, as hyperedges without words.
   postings = std::make_unique<VertexPostings>(imageVertices, weights.size(), 0,
                                               imageSlots);
-  matcher = std::make_unique<BatchMatcher>(imageVertices, weights.size(), 0,
-                                           imageSlots);
+  batchable = true;
   // The index marks a position no hyperedge holds with -1, so it cannot
   // tell a vertex that names no value there (-1 at position 0).
   if (holdsNoValueVertex()) return;
@@ -86,6 +89,22 @@ TextGenerator::TextGenerator(const Population& population,
   }
   index = std::make_unique<AgreementIndex>(imageVertices, weights, partOf,
                                            firstOfPart.size(), 0, imageSlots);
+}
+
+// At most one step per image vertex and one per position, without
+// building the matcher to count them.
+std::size_t TextGenerator::batchPassSteps() const {
+  return weights.size() * imageSlots + kImageSize;
+}
+
+// Built when an image first needs it: images near a common background
+// never do, and it takes 16 bytes a hyperedge.
+const BatchMatcher& TextGenerator::batchMatcher() const {
+  std::call_once(matcherBuilt, [this] {
+    matcher = std::make_unique<BatchMatcher>(imageVertices, weights.size(), 0,
+                                             imageSlots);
+  });
+  return *matcher;
 }
 
 bool TextGenerator::holdsNoValueVertex() const {
@@ -130,7 +149,7 @@ void TextGenerator::generate(const ImageBuffer& image,
 void TextGenerator::generateAll(
     std::span<const ImageBuffer> images,
     std::span<std::vector<Hyperedge>> fragments) const {
-  if (matcher == nullptr) {
+  if (!batchable) {
     for (std::size_t k = 0; k < images.size(); ++k) {
       generate(images[k], fragments[k]);
     }
@@ -150,7 +169,7 @@ void TextGenerator::generateAll(
 void TextGenerator::generateBatch(
     std::span<const ImageBuffer> images,
     std::span<std::vector<Hyperedge>> fragments) const {
-  const std::size_t share = matcher->passSteps() / images.size();
+  const std::size_t share = batchPassSteps() / images.size();
   std::vector<const ImageBuffer*> rest;
   std::vector<std::size_t> restAt;
   Sums sums;
@@ -175,7 +194,7 @@ void TextGenerator::generateBatch(
   thread_local std::vector<std::vector<std::uint32_t>> agreeing;
   agreeing.resize(rest.size());
   for (std::vector<std::uint32_t>& ids : agreeing) ids.clear();
-  matcher->agreeing(rest, agreeing);
+  batchMatcher().agreeing(rest, agreeing);
   if (counts != nullptr) {
     counts->imagesInBatches.fetch_add(rest.size(), std::memory_order_relaxed);
     counts->hyperedgesTested.fetch_add(weights.size(),

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <vector>
 
@@ -71,6 +72,8 @@ class TextGenerator {
 
   void generateBatch(std::span<const ImageBuffer> images,
                      std::span<std::vector<Hyperedge>> fragments) const;
+  std::size_t batchPassSteps() const;
+  const BatchMatcher& batchMatcher() const;
   bool trySumAlone(const ImageBuffer& image, std::size_t budget,
                    Sums& sums) const;
   void rankFragments(const ImageBuffer& image, Sums& sums,
@@ -130,7 +133,11 @@ class TextGenerator {
   bool exactWeights = false;
   std::unique_ptr<AgreementIndex> index;
   std::unique_ptr<VertexPostings> postings;
-  std::unique_ptr<BatchMatcher> matcher;
+  // Whether images may be matched 64 at a time, by a matcher built on
+  // first use.
+  bool batchable = false;
+  mutable std::once_flag matcherBuilt;
+  mutable std::unique_ptr<BatchMatcher> matcher;
 };
 
 }  // namespace hn
