@@ -67,8 +67,10 @@ class Operations {
   Operations(const Workload& workload, unsigned seed)
       : workload(workload), random(seed) {}
 
-  Hyperedge hyperedge(std::uint32_t length) {
-    if (chance(workload.otherLengthShare)) length = pick(1, 5);
+  // Of `length` vertices, or now and then of another length unless
+  // `exactLength`.
+  Hyperedge hyperedge(std::uint32_t length, bool exactLength = false) {
+    if (!exactLength && chance(workload.otherLengthShare)) length = pick(1, 5);
     Hyperedge h(length);
     for (std::uint32_t i = 0; i < length; ++i) {
       h.vertices[i] = chance(workload.wildcardShare)
@@ -168,7 +170,8 @@ TEST(FlatStorage, AnswersAsTheSetDoesToRandomOperations) {
             if (draw.chance(0.05)) {
               std::vector<Hyperedge> records;
               for (int i = draw.pick(0, 30); i > 0; --i) {
-                records.push_back(draw.hyperedge(kLength));
+                // A load gives hyperedges of the length it names.
+                records.push_back(draw.hyperedge(kLength, true));
                 records.back().weight = draw.weight();
               }
               for (hn::HyperedgeStore* store :
