@@ -48,6 +48,7 @@ struct Scratch {
   std::uint32_t current = 0;
   std::vector<std::uint32_t> positions;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> deviantLists;
+  std::vector<std::uint32_t> spreadPositions;
 };
 
 Scratch& scratch() {
@@ -65,21 +66,20 @@ AgreementIndex::AgreementIndex(std::span<const std::int32_t> vertices,
                                std::uint32_t length, std::size_t cacheBudget)
     : sentenceSlots(sentenceSlots),
       length(length),
+      hyperedgeVertices(vertices),
+      hyperedgeWeights(weights),
+      hyperedgeParts(partOf),
       cacheBudget(cacheBudget),
       baseWeight(partCount, 0.0),
       baseCount(partCount, 0),
       baseError(partCount, 0.0) {
   chooseReference(vertices, weights.size());
-  // At most one spread per hyperedge: reserved pages that stay unused take
-  // no memory, and no array is copied while it grows.
-  spreads.reserve(weights.size());
-  spreadPositions.reserve(weights.size() * (length - sentenceSlots));
   Build build;
   for (std::size_t i = 0; i < weights.size(); ++i) {
     const std::vector<Slot> slots = distinctSlots(
         vertices.subspan(i * length + sentenceSlots, length - sentenceSlots));
     if (slots.empty() && length > sentenceSlots) continue;
-    addHyperedge(slots, partOf[i], weights[i], partCount, build);
+    addHyperedge(slots, static_cast<std::uint32_t>(i), partCount, build);
   }
   indexPositionSums(build, partCount);
   for (const std::int64_t count : baseCount) {
@@ -88,7 +88,7 @@ AgreementIndex::AgreementIndex(std::span<const std::int32_t> vertices,
   referencePositions = static_cast<std::size_t>(
       std::count_if(reference.begin(), reference.end(),
                     [](std::int32_t value) { return value != -1; }));
-  indexSpreadPairs();
+  indexSpreadPairs(build);
   indexDeviantVertices(build);
 }
 
@@ -96,8 +96,10 @@ AgreementIndex::AgreementIndex(std::span<const std::int32_t> vertices,
 // per part, per position and, when it holds several positions, per pair of
 // them) or some off it (a deviant).
 void AgreementIndex::addHyperedge(const std::vector<Slot>& slots,
-                                  std::uint32_t part, double weight,
+                                  std::uint32_t hyperedge,
                                   std::size_t partCount, Build& build) {
+  const std::uint32_t part = hyperedgeParts[hyperedge];
+  const double weight = hyperedgeWeights[hyperedge];
   std::vector<std::uint32_t> onReference;
   std::vector<Slot> off;
   for (const Slot& slot : slots) {
@@ -122,7 +124,7 @@ void AgreementIndex::addHyperedge(const std::vector<Slot>& slots,
     sum.count += 1;
     add(sum.weight, weight, 0.0, &sum.error);
   }
-  if (onReference.size() >= 2) addSpread(onReference, part, weight);
+  if (onReference.size() >= 2) build.spreads.push_back(hyperedge);
 }
 
 void AgreementIndex::addDeviant(const std::vector<std::uint32_t>& onReference,
@@ -142,26 +144,32 @@ void AgreementIndex::addDeviant(const std::vector<std::uint32_t>& onReference,
   }
 }
 
-void AgreementIndex::addSpread(const std::vector<std::uint32_t>& onReference,
-                               std::uint32_t part, double weight) {
-  spreads.push_back({part, weight,
-                     static_cast<std::uint32_t>(spreadPositions.size()),
-                     static_cast<std::uint32_t>(onReference.size())});
-  spreadPositions.insert(spreadPositions.end(), onReference.begin(),
-                         onReference.end());
+// The distinct positions of a spread hyperedge, ascending: all of its
+// vertices lie on the reference, so a position repeats only with its value.
+void AgreementIndex::spreadPositionsOf(
+    std::uint32_t hyperedge, std::vector<std::uint32_t>& positions) const {
+  positions.clear();
+  const std::size_t first = std::size_t{hyperedge} * length + sentenceSlots;
+  for (std::size_t i = first; i < first + (length - sentenceSlots); ++i) {
+    positions.push_back(
+        static_cast<std::uint32_t>(imageVertexPosition(hyperedgeVertices[i])));
+  }
+  std::sort(positions.begin(), positions.end());
+  positions.erase(std::unique(positions.begin(), positions.end()),
+                  positions.end());
 }
 
-// Calls `visit(pair, spread)` for every pair of positions of every spread,
-// spreads in order.
+// Calls `visit(pair, hyperedge)` for every pair of positions of every
+// spread, spreads in order.
 template <typename Visit>
-void AgreementIndex::forEachSpreadPair(const Visit& visit) const {
-  for (std::uint32_t number = 0; number < spreads.size(); ++number) {
-    const Spread& spread = spreads[number];
-    const std::uint32_t* positions =
-        spreadPositions.data() + spread.firstPosition;
-    for (std::uint32_t a = 0; a < spread.positionCount; ++a) {
-      for (std::uint32_t b = a + 1; b < spread.positionCount; ++b) {
-        visit(pairNumber(positions[a], positions[b]), number);
+void AgreementIndex::forEachSpreadPair(const Build& build,
+                                       const Visit& visit) const {
+  std::vector<std::uint32_t> positions;
+  for (const std::uint32_t hyperedge : build.spreads) {
+    spreadPositionsOf(hyperedge, positions);
+    for (std::size_t a = 0; a < positions.size(); ++a) {
+      for (std::size_t b = a + 1; b < positions.size(); ++b) {
+        visit(pairNumber(positions[a], positions[b]), hyperedge);
       }
     }
   }
@@ -184,15 +192,16 @@ void AgreementIndex::indexPositionSums(Build& build, std::size_t partCount) {
 // The spread hyperedges of each pair of positions, by a counting sort on
 // the pair number: one pass over the spreads to count, one to place, so
 // that the pairs are never held in a list of their own.
-void AgreementIndex::indexSpreadPairs() {
-  if (spreads.empty()) return;
+void AgreementIndex::indexSpreadPairs(const Build& build) {
+  if (build.spreads.empty()) return;
   pairStart.assign(kPairCount + 1, 0);
-  forEachSpreadPair(
-      [this](std::size_t pair, std::uint32_t) { ++pairStart[pair + 1]; });
+  forEachSpreadPair(build, [this](std::size_t pair, std::uint32_t) {
+    ++pairStart[pair + 1];
+  });
   for (std::size_t p = 0; p < kPairCount; ++p) pairStart[p + 1] += pairStart[p];
   pairSpreads.resize(pairStart[kPairCount]);
-  forEachSpreadPair([this](std::size_t pair, std::uint32_t spread) {
-    pairSpreads[pairStart[pair]++] = spread;
+  forEachSpreadPair(build, [this](std::size_t pair, std::uint32_t hyperedge) {
+    pairSpreads[pairStart[pair]++] = hyperedge;
   });
   // Each start advanced to the next pair's start: move them back.
   for (std::size_t p = kPairCount; p > 0; --p) pairStart[p] = pairStart[p - 1];
@@ -390,33 +399,35 @@ void AgreementIndex::addBackSpread(const std::vector<std::uint32_t>& differing,
                                    std::vector<double>& weight,
                                    std::vector<std::int64_t>& count,
                                    std::vector<double>* error) const {
-  if (spreads.empty()) return;
-  const std::vector<char>& differs = scratch().differs;
+  if (pairSpreads.empty()) return;
+  Scratch& space = scratch();
+  const std::vector<char>& differs = space.differs;
+  std::vector<std::uint32_t>& positions = space.spreadPositions;
   for (std::size_t a = 0; a < differing.size(); ++a) {
     for (std::size_t b = a + 1; b < differing.size(); ++b) {
       const std::size_t pair = pairNumber(differing[a], differing[b]);
       for (std::uint32_t i = pairStart[pair]; i < pairStart[pair + 1]; ++i) {
-        const Spread& spread = spreads[pairSpreads[i]];
+        const std::uint32_t hyperedge = pairSpreads[i];
+        spreadPositionsOf(hyperedge, positions);
         std::uint32_t held = 0;
         std::uint32_t first[2] = {0, 0};
-        for (std::uint32_t k = 0; k < spread.positionCount; ++k) {
-          const std::uint32_t position =
-              spreadPositions[spread.firstPosition + k];
+        for (const std::uint32_t position : positions) {
           if (!differs[position]) continue;
           if (held < 2) first[held] = position;
           ++held;
         }
         if (first[0] != differing[a] || first[1] != differing[b]) continue;
+        const std::uint32_t part = hyperedgeParts[hyperedge];
+        const double spreadWeight = hyperedgeWeights[hyperedge];
         if (error != nullptr) {
           // Added one at a time, so that each addition's error is known.
           for (std::uint32_t k = 1; k < held; ++k) {
-            add(weight[spread.part], spread.weight, 0.0,
-                &(*error)[spread.part]);
+            add(weight[part], spreadWeight, 0.0, &(*error)[part]);
           }
         } else {
-          weight[spread.part] += (held - 1) * spread.weight;
+          weight[part] += (held - 1) * spreadWeight;
         }
-        count[spread.part] += held - 1;
+        count[part] += held - 1;
       }
     }
   }

@@ -36,6 +36,7 @@ class AgreementIndex {
 
   // Hyperedge i holds `length` vertices from vertices[i * length], of which
   // the first `sentenceSlots` are its sentence part, numbered partOf[i].
+  // The three arrays are borrowed and must outlive the index, unchanged.
   // Sums kept for reuse take at most `cacheBudget` bytes.
   AgreementIndex(std::span<const std::int32_t> vertices,
                  std::span<const double> weights,
@@ -72,13 +73,6 @@ class AgreementIndex {
     double weight;
     double error;  // of `weight` from the exact sum
   };
-  // A hyperedge on the reference that holds two or more positions.
-  struct Spread {
-    std::uint32_t part;
-    double weight;
-    std::uint32_t firstPosition;  // into `spreadPositions`
-    std::uint32_t positionCount;
-  };
   // A hyperedge with vertices off the reference.
   struct Deviant {
     std::uint32_t part;
@@ -103,6 +97,8 @@ class AgreementIndex {
     // (position * partCount + part) -> index into `sums`.
     std::unordered_map<std::uint64_t, std::uint32_t> sumOf;
     std::vector<std::pair<std::uint64_t, PartSum>> sums;
+    // The hyperedges on the reference that hold two or more positions.
+    std::vector<std::uint32_t> spreads;
     // (vertex off the reference, deviant number)
     std::vector<std::pair<std::int32_t, std::uint32_t>> offVertices;
   };
@@ -111,17 +107,17 @@ class AgreementIndex {
       std::span<const std::int32_t> imageVertices);
   void chooseReference(std::span<const std::int32_t> vertices,
                        std::size_t count);
-  void addHyperedge(const std::vector<Slot>& slots, std::uint32_t part,
-                    double weight, std::size_t partCount, Build& build);
+  void addHyperedge(const std::vector<Slot>& slots, std::uint32_t hyperedge,
+                    std::size_t partCount, Build& build);
   void addDeviant(const std::vector<std::uint32_t>& onReference,
                   const std::vector<Slot>& off, std::uint32_t part,
                   double weight, Build& build);
-  void addSpread(const std::vector<std::uint32_t>& onReference,
-                 std::uint32_t part, double weight);
+  void spreadPositionsOf(std::uint32_t hyperedge,
+                         std::vector<std::uint32_t>& positions) const;
   void indexPositionSums(Build& build, std::size_t partCount);
   template <typename Visit>
-  void forEachSpreadPair(const Visit& visit) const;
-  void indexSpreadPairs();
+  void forEachSpreadPair(const Build& build, const Visit& visit) const;
+  void indexSpreadPairs(const Build& build);
   void indexDeviantVertices(Build& build);
   void differingPositions(const ImageBuffer& image,
                           std::vector<std::uint32_t>& positions) const;
@@ -150,6 +146,9 @@ class AgreementIndex {
 
   std::uint32_t sentenceSlots;
   std::uint32_t length;
+  std::span<const std::int32_t> hyperedgeVertices;
+  std::span<const double> hyperedgeWeights;
+  std::span<const std::uint32_t> hyperedgeParts;
   std::size_t cacheBudget;
   // Per position, its reference value; -1 where no hyperedge holds it.
   std::vector<std::int32_t> reference;
@@ -165,9 +164,8 @@ class AgreementIndex {
   std::vector<std::uint32_t> positionStart;
   std::vector<PartSum> positionSums;
   // Per pair of positions a < b (numbered by `pairNumber`), the spread
-  // hyperedges holding both.
-  std::vector<Spread> spreads;
-  std::vector<std::uint32_t> spreadPositions;
+  // hyperedges holding both, by number, read from the borrowed arrays
+  // rather than copied: they are most of the population.
   std::vector<std::uint32_t> pairStart;
   std::vector<std::uint32_t> pairSpreads;
 

@@ -56,20 +56,28 @@ Sums sumByTesting(const ImageBuffer& image) {
   return sums;
 }
 
-AgreementIndex indexOf(std::size_t cacheBudget) {
+// The population as the arrays the index borrows, and the index.
+struct Arrays {
+  Arrays() {
+    for (const Stored& stored : kPopulation) {
+      vertices.push_back(static_cast<std::int32_t>(stored.part));
+      for (const auto& [position, value] : {stored.first, stored.second}) {
+        vertices.push_back(encodeImageVertex(position, value));
+      }
+      weights.push_back(stored.weight);
+      partOf.push_back(stored.part);
+    }
+  }
   std::vector<std::int32_t> vertices;
   std::vector<double> weights;
   std::vector<std::uint32_t> partOf;
-  for (const Stored& stored : kPopulation) {
-    vertices.push_back(static_cast<std::int32_t>(stored.part));
-    for (const auto& [position, value] : {stored.first, stored.second}) {
-      vertices.push_back(encodeImageVertex(position, value));
-    }
-    weights.push_back(stored.weight);
-    partOf.push_back(stored.part);
-  }
-  return AgreementIndex(vertices, weights, partOf, kParts, 1, 3, cacheBudget);
-}
+};
+
+struct IndexedPopulation : Arrays {
+  explicit IndexedPopulation(std::size_t cacheBudget)
+      : index(vertices, weights, partOf, kParts, 1, 3, cacheBudget) {}
+  const AgreementIndex index;
+};
 
 ImageBuffer imageWith(std::initializer_list<std::pair<int, int>> changes) {
   ImageBuffer image;
@@ -99,7 +107,8 @@ const struct {
 // Within its budget the index sums what testing every hyperedge sums;
 // past it, it declines and leaves the sums alone.
 TEST(AgreementIndex, SumsWithinItsBudgetAndDeclinesPastIt) {
-  const AgreementIndex index = indexOf(AgreementIndex::kDefaultCacheBudget);
+  const IndexedPopulation indexed(AgreementIndex::kDefaultCacheBudget);
+  const AgreementIndex& index = indexed.index;
   for (const auto& c : kImages) {
     Sums sums{{-1.0}, {-1}};
     EXPECT_TRUE(index.trySumAgreeing(c.image, c.cost, sums.weight, sums.count))
@@ -132,7 +141,8 @@ TEST(AgreementIndex, KeepsSumsForReuseWithinItsCacheBudget) {
       {oneOffBytes + twoOffBytes, oneOffBytes + twoOffBytes},
   };
   for (const auto& c : cases) {
-    const AgreementIndex index = indexOf(c.budget);
+    const IndexedPopulation indexed(c.budget);
+    const AgreementIndex& index = indexed.index;
     for (const ImageBuffer* image : {&oneOff, &oneOff, &twoOff, &twoOff}) {
       Sums sums;
       ASSERT_TRUE(index.trySumAgreeing(*image, 100, sums.weight, sums.count));
