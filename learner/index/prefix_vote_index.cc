@@ -42,6 +42,9 @@ PrefixVoteIndex::PrefixVoteIndex(Population& population,
   population.addObserver(*this);
 }
 
+// A position without a vote reads as the end of its list.
+static_assert(PrefixVoteIndex::kNoVote == FlatIntMap::kAbsent);
+
 PrefixVoteIndex::~PrefixVoteIndex() { population.removeObserver(*this); }
 
 void PrefixVoteIndex::inserted(HyperedgeId id) {
@@ -151,9 +154,7 @@ const std::vector<PrefixVoteIndex::Vote>& PrefixVoteIndex::votes(
 
 std::uint32_t PrefixVoteIndex::firstVoteAt(std::uint32_t group,
                                            std::int32_t position) const {
-  const auto& firsts = groups[group].firstVoteAt;
-  const auto found = firsts.find(position);
-  return found == firsts.end() ? kNoVote : found->second;
+  return groups[group].firstVoteAt.find(position);
 }
 
 PrefixVoteIndex::Holder PrefixVoteIndex::firstHolder(
@@ -161,9 +162,9 @@ PrefixVoteIndex::Holder PrefixVoteIndex::firstHolder(
   Holder first{kNoHyperedge, 0};
   for (const std::uint32_t number : candidates) {
     const Group& group = groups[number];
-    const auto found = group.voteOf.find(vertex);
-    if (found == group.voteOf.end()) continue;
-    const Vote& vote = group.votes[found->second];
+    const std::uint32_t found = group.voteOf.find(vertex);
+    if (found == FlatIntMap::kAbsent) continue;
+    const Vote& vote = group.votes[found];
     const Holder best = vote.bestStale ? bestHolder(group, vertex)
                                        : Holder{vote.best, vote.bestSlot};
     if (first.hyperedge == kNoHyperedge ||
@@ -235,21 +236,22 @@ PrefixVoteIndex::Group& PrefixVoteIndex::groupOf(
 
 PrefixVoteIndex::Vote& PrefixVoteIndex::voteFor(Group& group,
                                                 std::int32_t vertex) {
-  const auto [entry, added] = group.voteOf.try_emplace(
-      vertex, static_cast<std::uint32_t>(group.votes.size()));
-  if (added) {
-    const auto id =
-        vertexIds
-            .try_emplace(vertex, static_cast<std::uint32_t>(vertexIds.size()))
-            .first->second;
-    std::uint32_t& first =
-        group.firstVoteAt.try_emplace(imageVertexPosition(vertex), kNoVote)
-            .first->second;
-    group.votes.push_back(
-        {vertex, id, 0.0, 0, kNoHyperedge, false, 0, 0, first, 0.0f, 0.0f});
-    first = entry->second;
+  if (const std::uint32_t known = group.voteOf.find(vertex);
+      known != FlatIntMap::kAbsent) {
+    return group.votes[known];
   }
-  return group.votes[entry->second];
+  const auto number = static_cast<std::uint32_t>(group.votes.size());
+  group.voteOf.assign(vertex, number);
+  const auto id =
+      vertexIds
+          .try_emplace(vertex, static_cast<std::uint32_t>(vertexIds.size()))
+          .first->second;
+  // The vote goes first at its position, ahead of the earlier ones.
+  const std::int32_t position = imageVertexPosition(vertex);
+  group.votes.push_back({vertex, id, 0.0, 0, kNoHyperedge, false, 0, 0,
+                         group.firstVoteAt.find(position), 0.0f, 0.0f});
+  group.firstVoteAt.assign(position, number);
+  return group.votes.back();
 }
 
 namespace {

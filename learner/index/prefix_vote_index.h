@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "learner/data/population.h"
+#include "learner/index/flat_int_map.h"
 
 namespace hn {
 
@@ -176,8 +177,9 @@ class PrefixVoteIndex final : public StoreObserver {
  private:
   struct Group {
     std::vector<Vote> votes;
-    std::unordered_map<std::int32_t, std::uint32_t> voteOf;
-    std::unordered_map<std::int32_t, std::uint32_t> firstVoteAt;
+    // Per vertex its vote; per position its first vote.
+    FlatIntMap voteOf;
+    FlatIntMap firstVoteAt;
     std::vector<HyperedgeId> members;
   };
   // Prefixes are looked up as spans, without building a vector.
