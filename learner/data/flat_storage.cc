@@ -98,9 +98,18 @@ double FlatStorage::weight(HyperedgeId id) const {
   return weightBlocks[id >> kBlockBits][id & (kBlockSize - 1)];
 }
 
+// One pass in vertex order (text generation's snapshot, a saved model)
+// sorts afresh unless the order is at hand, and does not keep it: at a
+// million pairs it takes 128 MB that the indexes built next need more.
 void FlatStorage::forEachInVertexOrder(const Visit& visit) const {
   if (mixed) return mixed->forEachInVertexOrder(visit);
-  for (const HyperedgeId id : vertexOrder()) visit(id, viewOf(id));
+  if (orderCurrent.load(std::memory_order_acquire)) {
+    for (const HyperedgeId id : sortedIds) visit(id, viewOf(id));
+    return;
+  }
+  std::vector<HyperedgeId> order;
+  extendOrder(order);
+  for (const HyperedgeId id : order) visit(id, viewOf(id));
 }
 
 std::vector<HyperedgeView> FlatStorage::viewMatching(
@@ -287,19 +296,25 @@ const std::vector<HyperedgeId>& FlatStorage::vertexOrder() const {
   if (orderCurrent.load(std::memory_order_acquire)) return sortedIds;
   const std::lock_guard<std::mutex> guard(orderLock);
   if (!orderCurrent.load(std::memory_order_relaxed)) {
-    const auto less = [this](HyperedgeId x, HyperedgeId y) {
-      return lexicographicLess(vertices(x), vertices(y));
-    };
-    const auto sorted = static_cast<std::ptrdiff_t>(sortedIds.size());
-    sortedIds.resize(count);
-    std::iota(sortedIds.begin() + sorted, sortedIds.end(),
-              static_cast<HyperedgeId>(sorted));
-    std::sort(sortedIds.begin() + sorted, sortedIds.end(), less);
-    std::inplace_merge(sortedIds.begin(), sortedIds.begin() + sorted,
-                       sortedIds.end(), less);
+    extendOrder(sortedIds);
     orderCurrent.store(true, std::memory_order_release);
   }
   return sortedIds;
+}
+
+// Ids never go away but all at once, so the ids from order.size() on are
+// the ones inserted since `order` was sorted: they are sorted and merged
+// in.
+void FlatStorage::extendOrder(std::vector<HyperedgeId>& order) const {
+  const auto less = [this](HyperedgeId x, HyperedgeId y) {
+    return lexicographicLess(vertices(x), vertices(y));
+  };
+  const auto sorted = static_cast<std::ptrdiff_t>(order.size());
+  order.resize(count);
+  std::iota(order.begin() + sorted, order.end(),
+            static_cast<HyperedgeId>(sorted));
+  std::sort(order.begin() + sorted, order.end(), less);
+  std::inplace_merge(order.begin(), order.begin() + sorted, order.end(), less);
 }
 
 }  // namespace hn

@@ -86,6 +86,9 @@ class FlatStorage final : public HyperedgeStore {
   // The ids in vertex order, brought up to date under a lock: queries of
   // several threads may ask at once.
   const std::vector<HyperedgeId>& vertexOrder() const;
+  // Brings `order`, the ids from 0 up to its size in vertex order, up to
+  // every id.
+  void extendOrder(std::vector<HyperedgeId>& order) const;
   std::vector<HyperedgeView> matchingInVertexOrder(
       const Hyperedge& pattern) const;
   HyperedgeView viewOf(HyperedgeId id) const {

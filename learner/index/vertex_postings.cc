@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <mutex>
 #include <unordered_map>
 
 namespace hn {
@@ -58,71 +59,105 @@ bool holdsOnlyImagePositions(std::span<const std::int32_t> imageVertices) {
 VertexPostings::VertexPostings(std::span<const std::int32_t> vertices,
                                std::size_t count, std::uint32_t sentenceSlots,
                                std::uint32_t length)
-    : sentenceSlots(sentenceSlots),
+    : vertices(vertices),
+      sentenceSlots(sentenceSlots),
       length(length),
       hyperedgeCount(count),
       otherCount(length - sentenceSlots - 1) {
-  const auto imageVerticesOf = [&](std::size_t i) {
-    return vertices.subspan(i * length + sentenceSlots, length - sentenceSlots);
-  };
-  // A hyperedge with a vertex outside the image agrees with no image and
-  // is filed nowhere.
-  std::unordered_map<std::int32_t, std::uint32_t> holders;
   for (std::size_t i = 0; i < count; ++i) {
     if (!holdsOnlyImagePositions(imageVerticesOf(i))) continue;
     for (const std::int32_t vertex : imageVerticesOf(i)) ++holders[vertex];
   }
-  std::vector<std::uint32_t> keySlot(count, kNoSlot);
+  std::unordered_map<std::int32_t, std::uint32_t> filedUnder;
   for (std::size_t i = 0; i < count; ++i) {
-    const std::span<const std::int32_t> image = imageVerticesOf(i);
-    if (!holdsOnlyImagePositions(image)) continue;
-    std::uint32_t rarest = 0;
-    for (std::uint32_t slot = 1; slot < image.size(); ++slot) {
-      if (holders[image[slot]] < holders[image[rarest]]) rarest = slot;
-    }
-    keySlot[i] = rarest;
+    const std::uint32_t slot = keySlotOf(i);
+    if (slot != kNoSlot) ++filedUnder[imageVerticesOf(i)[slot]];
   }
-  file(vertices, count, keySlot);
+  layOutKeys(filedUnder);
 }
 
-// Lays the hyperedges out by the vertex they are filed under, each list in
-// increasing number.
-void VertexPostings::file(std::span<const std::int32_t> vertices,
-                          std::size_t count,
-                          const std::vector<std::uint32_t>& keySlot) {
-  std::vector<std::uint64_t> order;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (keySlot[i] == kNoSlot) continue;
-    const std::int32_t key = vertices[i * length + sentenceSlots + keySlot[i]];
-    order.push_back(keyCode(key) << 32 | i);
-  }
-  std::sort(order.begin(), order.end());
+std::span<const std::int32_t> VertexPostings::imageVerticesOf(
+    std::size_t hyperedge) const {
+  return vertices.subspan(hyperedge * length + sentenceSlots,
+                          length - sentenceSlots);
+}
 
+// The slot of the vertex the hyperedge is filed under: the one fewest
+// hyperedges hold, the first of equals. A hyperedge with a vertex outside
+// the image agrees with no image and is filed nowhere.
+std::uint32_t VertexPostings::keySlotOf(std::size_t hyperedge) const {
+  const std::span<const std::int32_t> image = imageVerticesOf(hyperedge);
+  if (!holdsOnlyImagePositions(image)) return kNoSlot;
+  std::uint32_t rarest = 0;
+  std::uint32_t fewest = holders.find(image[0])->second;
+  for (std::uint32_t slot = 1; slot < image.size(); ++slot) {
+    const std::uint32_t holding = holders.find(image[slot])->second;
+    if (holding < fewest) {
+      rarest = slot;
+      fewest = holding;
+    }
+  }
+  return rarest;
+}
+
+// The keys by position, then value, and where each one's list starts: all
+// that `candidates` needs. The lists themselves are filled on first use.
+void VertexPostings::layOutKeys(
+    const std::unordered_map<std::int32_t, std::uint32_t>& filedUnder) {
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> codes;
+  codes.reserve(filedUnder.size());
+  for (const auto& [key, filed] : filedUnder) {
+    codes.emplace_back(keyCode(key), filed);
+  }
+  std::sort(codes.begin(), codes.end());
   positionStart.assign(kImageSize + 1, 0);
-  ids.reserve(order.size());
-  others.reserve(order.size() * otherCount);
-  std::uint64_t previousKey = std::numeric_limits<std::uint64_t>::max();
-  for (const std::uint64_t entry : order) {
-    const std::uint64_t code = entry >> 32;
-    const auto i = static_cast<std::uint32_t>(entry);
-    if (code != previousKey) {
-      ++positionStart[(code >> kValueBits) + 1];
-      keys.push_back({valueOf(code), static_cast<std::uint32_t>(ids.size())});
-      previousKey = code;
-    }
-    ids.push_back(i);
-    const std::int32_t* image = vertices.data() + i * length + sentenceSlots;
-    for (std::uint32_t slot = 0; slot <= otherCount; ++slot) {
-      if (slot != keySlot[i]) others.push_back(packed(image[slot]));
-    }
+  std::uint32_t entries = 0;
+  for (const auto& [code, filed] : codes) {
+    ++positionStart[(code >> kValueBits) + 1];
+    keys.push_back({valueOf(code), entries});
+    entries += filed;
   }
   for (std::uint32_t p = 0; p < kImageSize; ++p) {
     if (positionStart[p + 1] > 0) positionsFiled.push_back(p);
     positionStart[p + 1] += positionStart[p];
   }
   // The end of the last list.
-  keys.push_back({std::numeric_limits<std::int32_t>::max(),
-                  static_cast<std::uint32_t>(ids.size())});
+  keys.push_back({std::numeric_limits<std::int32_t>::max(), entries});
+}
+
+// Each hyperedge goes to the next free entry of its key's list, in
+// increasing number, with its other image vertices beside it. Built when
+// an image first needs the lists: images near a common background may
+// never do, and they take 12 bytes a hyperedge.
+void VertexPostings::fillLists() const {
+  const std::uint32_t entries = keys.back().firstEntry;
+  ids.resize(entries);
+  others.resize(std::size_t{entries} * otherCount);
+  std::vector<std::uint32_t> next(keys.size() - 1);
+  for (std::size_t k = 0; k + 1 < keys.size(); ++k) {
+    next[k] = keys[k].firstEntry;
+  }
+  for (std::size_t i = 0; i < hyperedgeCount; ++i) {
+    const std::uint32_t keySlot = keySlotOf(i);
+    if (keySlot == kNoSlot) continue;
+    const std::span<const std::int32_t> image = imageVerticesOf(i);
+    const std::uint32_t entry = next[keyNumberOf(image[keySlot])]++;
+    ids[entry] = static_cast<std::uint32_t>(i);
+    std::uint32_t* other = others.data() + std::size_t{entry} * otherCount;
+    for (std::uint32_t slot = 0; slot <= otherCount; ++slot) {
+      if (slot != keySlot) *other++ = packed(image[slot]);
+    }
+  }
+}
+
+std::size_t VertexPostings::keyNumberOf(std::int32_t vertex) const {
+  const auto position = static_cast<std::size_t>(imageVertexPosition(vertex));
+  const std::int32_t value = imageVertexValue(vertex);
+  const auto key = std::lower_bound(
+      keys.begin() + positionStart[position],
+      keys.begin() + positionStart[position + 1], value,
+      [](const Key& k, std::int32_t wanted) { return k.value < wanted; });
+  return static_cast<std::size_t>(key - keys.begin());
 }
 
 std::size_t VertexPostings::candidates(const ImageBuffer& image,
@@ -145,6 +180,7 @@ std::size_t VertexPostings::candidates(const ImageBuffer& image,
 void VertexPostings::agreeing(const ImageBuffer& image,
                               const Candidates& candidates,
                               std::vector<std::uint32_t>& agreeingIds) const {
+  std::call_once(listsFilled, [this] { fillLists(); });
   const std::size_t first = agreeingIds.size();
   for (const auto& [begin, end] : candidates) {
     for (std::uint32_t entry = begin; entry < end; ++entry) {

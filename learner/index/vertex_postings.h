@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <span>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -24,7 +26,8 @@ namespace hn {
 class VertexPostings {
  public:
   // Hyperedge i holds `length` vertices from vertices[i * length], the
-  // first `sentenceSlots` of them words.
+  // first `sentenceSlots` of them words. The array is borrowed and must
+  // outlive the postings, unchanged.
   VertexPostings(std::span<const std::int32_t> vertices, std::size_t count,
                  std::uint32_t sentenceSlots, std::uint32_t length);
 
@@ -52,23 +55,31 @@ class VertexPostings {
     std::uint32_t firstEntry;
   };
 
-  void file(std::span<const std::int32_t> vertices, std::size_t count,
-            const std::vector<std::uint32_t>& keySlot);
+  std::span<const std::int32_t> imageVerticesOf(std::size_t hyperedge) const;
+  std::uint32_t keySlotOf(std::size_t hyperedge) const;
+  void layOutKeys(
+      const std::unordered_map<std::int32_t, std::uint32_t>& filedUnder);
+  void fillLists() const;
+  std::size_t keyNumberOf(std::int32_t vertex) const;
 
   void putInIncreasingOrder(std::vector<std::uint32_t>& ids,
                             std::size_t first) const;
 
+  std::span<const std::int32_t> vertices;
   std::uint32_t sentenceSlots;
   std::uint32_t length;
   std::size_t hyperedgeCount;
+  // How many hyperedges hold each image vertex.
+  std::unordered_map<std::int32_t, std::uint32_t> holders;
   std::vector<std::uint32_t> positionStart;
   std::vector<std::uint32_t> positionsFiled;
   std::vector<Key> keys;
   // Per entry, the hyperedge's number and, at others[entry * otherCount],
-  // its image vertices but the one it is filed under.
-  std::vector<std::uint32_t> ids;
+  // its image vertices but the one it is filed under; filled on first use.
   std::uint32_t otherCount = 0;
-  std::vector<std::uint32_t> others;
+  mutable std::once_flag listsFilled;
+  mutable std::vector<std::uint32_t> ids;
+  mutable std::vector<std::uint32_t> others;
 };
 
 }  // namespace hn
