@@ -1,6 +1,7 @@
 #include "learner/data/flat_storage.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 #include <numeric>
 
@@ -103,11 +104,15 @@ double FlatStorage::weight(HyperedgeId id) const {
 // million pairs it takes 128 MB that the indexes built next need more.
 void FlatStorage::forEachInVertexOrder(const Visit& visit) const {
   if (mixed) return mixed->forEachInVertexOrder(visit);
-  if (orderCurrent.load(std::memory_order_acquire)) {
+  if (sortedCount.load(std::memory_order_acquire) == count) {
     for (const HyperedgeId id : sortedIds) visit(id, viewOf(id));
     return;
   }
   std::vector<HyperedgeId> order;
+  {
+    const std::lock_guard<std::mutex> guard(orderLock);
+    order = sortedIds;
+  }
   extendOrder(order);
   for (const HyperedgeId id : order) visit(id, viewOf(id));
 }
@@ -123,12 +128,13 @@ std::vector<HyperedgeView> FlatStorage::viewMatching(
 
 // A pattern whose leading slots are concrete only needs the ids that share
 // that prefix, a range of the vertex order, unless a stored wildcard could
-// match it from outside the range.
+// match it from outside the range. The ids inserted since the order was
+// last brought up to date are tested one by one and merged in.
 std::vector<HyperedgeView> FlatStorage::matchingInVertexOrder(
     const Hyperedge& pattern) const {
-  const std::vector<HyperedgeId>& order = vertexOrder();
-  auto first = order.begin();
-  auto last = order.end();
+  const std::size_t sorted = sortedForMatching();
+  auto first = sortedIds.begin();
+  auto last = sortedIds.begin() + static_cast<std::ptrdiff_t>(sorted);
   const std::uint32_t prefixLength = concretePrefixLength(pattern);
   if (prefixLength > 0 && withWildcard == 0) {
     const std::span<const std::int32_t> prefix(pattern.vertices, prefixLength);
@@ -148,6 +154,20 @@ std::vector<HyperedgeView> FlatStorage::matchingInVertexOrder(
   for (auto it = first; it != last; ++it) {
     if (matchesPattern(vertices(*it), pattern)) matching.push_back(viewOf(*it));
   }
+  const auto inRange = static_cast<std::ptrdiff_t>(matching.size());
+  for (std::size_t id = sorted; id < count; ++id) {
+    const auto recent = static_cast<HyperedgeId>(id);
+    if (matchesPattern(vertices(recent), pattern)) {
+      matching.push_back(viewOf(recent));
+    }
+  }
+  const auto inVertexOrder = [](const HyperedgeView& x,
+                                const HyperedgeView& y) {
+    return lexicographicLess(x.vertices, y.vertices);
+  };
+  std::sort(matching.begin() + inRange, matching.end(), inVertexOrder);
+  std::inplace_merge(matching.begin(), matching.begin() + inRange,
+                     matching.end(), inVertexOrder);
   return matching;
 }
 
@@ -215,7 +235,6 @@ HyperedgeId FlatStorage::append(std::span<const std::int32_t> key,
   table[slot] = id;
   ++count;
   if (holdsWildcard(key)) ++withWildcard;
-  orderCurrent.store(false, std::memory_order_release);
   return id;
 }
 
@@ -289,17 +308,36 @@ void FlatStorage::clear() {
   const std::lock_guard<std::mutex> guard(orderLock);
   sortedIds.clear();
   sortedIds.shrink_to_fit();
-  orderCurrent.store(true, std::memory_order_release);
+  sortedCount.store(0, std::memory_order_release);
 }
 
 const std::vector<HyperedgeId>& FlatStorage::vertexOrder() const {
-  if (orderCurrent.load(std::memory_order_acquire)) return sortedIds;
+  if (sortedCount.load(std::memory_order_acquire) == count) return sortedIds;
   const std::lock_guard<std::mutex> guard(orderLock);
-  if (!orderCurrent.load(std::memory_order_relaxed)) {
+  if (sortedIds.size() < count) {
     extendOrder(sortedIds);
-    orderCurrent.store(true, std::memory_order_release);
+    sortedCount.store(sortedIds.size(), std::memory_order_release);
   }
   return sortedIds;
+}
+
+// Ids inserted since the order was brought up to date are merged in once
+// they are more than about the square root of the population: each match
+// tests that many one by one, and a run that inserts between its queries
+// (the weight update does) sorts the whole order only every so often.
+std::size_t FlatStorage::sortedForMatching() const {
+  const auto tailLimit = [this] {
+    return std::max<std::size_t>(
+        1024, 16 * static_cast<std::size_t>(std::sqrt(double(count))));
+  };
+  const std::size_t sorted = sortedCount.load(std::memory_order_acquire);
+  if (count - sorted <= tailLimit()) return sorted;
+  const std::lock_guard<std::mutex> guard(orderLock);
+  if (count - sortedIds.size() > tailLimit()) {
+    extendOrder(sortedIds);
+    sortedCount.store(sortedIds.size(), std::memory_order_release);
+  }
+  return sortedIds.size();
 }
 
 // Ids never go away but all at once, so the ids from order.size() on are

@@ -23,7 +23,9 @@ namespace hn {
 // The vertex order that `getAll`, `forEachInVertexOrder` and matching need
 // is an array of ids sorted by their vertices, brought up to date when it is
 // asked for: the ids inserted since are sorted and merged in, so a run that
-// first samples and then queries sorts once.
+// first samples and then queries sorts once. Matching takes up to about
+// the square root of the population of recent ids unsorted and tests them
+// one by one, so that queries between insertions do not sort each time.
 //
 // Behaves exactly as `SimpleSTLMapStorage`. That store's vertex order
 // compares keys of different lengths by their common prefix only, so a
@@ -86,6 +88,9 @@ class FlatStorage final : public HyperedgeStore {
   // The ids in vertex order, brought up to date under a lock: queries of
   // several threads may ask at once.
   const std::vector<HyperedgeId>& vertexOrder() const;
+  // How many ids from the front of `sortedIds` matching may take as
+  // sorted; the rest it tests one by one.
+  std::size_t sortedForMatching() const;
   // Brings `order`, the ids from 0 up to its size in vertex order, up to
   // every id.
   void extendOrder(std::vector<HyperedgeId>& order) const;
@@ -106,9 +111,11 @@ class FlatStorage final : public HyperedgeStore {
   // the vertex order while there are any.
   std::size_t withWildcard = 0;
 
+  // The ids from 0 up to `sortedCount` in vertex order; they change under
+  // the lock only.
   mutable std::mutex orderLock;
   mutable std::vector<HyperedgeId> sortedIds;
-  mutable std::atomic<bool> orderCurrent{true};
+  mutable std::atomic<std::size_t> sortedCount{0};
 
   std::unique_ptr<SimpleSTLMapStorage> mixed;
   std::vector<StoreObserver*> observers;
