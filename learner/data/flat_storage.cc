@@ -12,11 +12,6 @@ namespace {
 
 constexpr unsigned kFirstTableBits = 10;
 
-bool lexicographicLess(std::span<const std::int32_t> x,
-                       std::span<const std::int32_t> y) {
-  return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end());
-}
-
 }  // namespace
 
 void FlatStorage::initialize() {
@@ -143,11 +138,11 @@ std::vector<HyperedgeView> FlatStorage::matchingInVertexOrder(
     };
     first =
         std::lower_bound(first, last, prefix, [&](HyperedgeId id, auto wanted) {
-          return lexicographicLess(prefixOf(id), wanted);
+          return vertexOrderLess(prefixOf(id), wanted);
         });
     last =
         std::upper_bound(first, last, prefix, [&](auto wanted, HyperedgeId id) {
-          return lexicographicLess(wanted, prefixOf(id));
+          return vertexOrderLess(wanted, prefixOf(id));
         });
   }
   std::vector<HyperedgeView> matching;
@@ -163,7 +158,7 @@ std::vector<HyperedgeView> FlatStorage::matchingInVertexOrder(
   }
   const auto inVertexOrder = [](const HyperedgeView& x,
                                 const HyperedgeView& y) {
-    return lexicographicLess(x.vertices, y.vertices);
+    return vertexOrderLess(x.vertices, y.vertices);
   };
   std::sort(matching.begin() + inRange, matching.end(), inVertexOrder);
   std::inplace_merge(matching.begin(), matching.begin() + inRange,
@@ -345,7 +340,7 @@ std::size_t FlatStorage::sortedForMatching() const {
 // in.
 void FlatStorage::extendOrder(std::vector<HyperedgeId>& order) const {
   const auto less = [this](HyperedgeId x, HyperedgeId y) {
-    return lexicographicLess(vertices(x), vertices(y));
+    return vertexOrderLess(vertices(x), vertices(y));
   };
   const auto sorted = static_cast<std::ptrdiff_t>(order.size());
   order.resize(count);

@@ -21,6 +21,7 @@ namespace hn {
 // set nodes. Ids are dense in order of insertion, as in the set.
 //
 // The vertex order that `getAll`, `forEachInVertexOrder` and matching need
+// (plain lexicographic order, as the stored hyperedges share one length)
 // is an array of ids sorted by their vertices, brought up to date when it is
 // asked for: the ids inserted since are sorted and merged in, so a run that
 // first samples and then queries sorts once. Matching takes up to about

@@ -72,9 +72,14 @@ bool Hyperedge::operator<(const Hyperedge& other) const {
 }
 
 bool Hyperedge::matches(const Hyperedge& pattern) const {
-  if (vertexCount != pattern.vertexCount) return false;
-  for (std::uint32_t i = 0; i < vertexCount; ++i) {
-    const std::int32_t mine = vertices[i];
+  return matchesPattern({vertices, vertexCount}, pattern);
+}
+
+bool matchesPattern(std::span<const std::int32_t> stored,
+                    const Hyperedge& pattern) {
+  if (stored.size() != pattern.vertexCount) return false;
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    const std::int32_t mine = stored[i];
     const std::int32_t theirs = pattern.vertices[i];
     if (mine != theirs && mine != kWildcard && theirs != kWildcard) {
       return false;

@@ -55,6 +55,10 @@ class Hyperedge {
   double weight = 0.0;
 };
 
+// `Hyperedge::matches` for a stored hyperedge given by its vertices.
+bool matchesPattern(std::span<const std::int32_t> stored,
+                    const Hyperedge& pattern);
+
 // The vertex order over plain vertex arrays, as `Hyperedge::operator<`.
 bool vertexOrderLess(std::span<const std::int32_t> x,
                      std::span<const std::int32_t> y);

@@ -11,19 +11,6 @@ std::uint32_t concretePrefixLength(const Hyperedge& pattern) {
       pattern.vertices);
 }
 
-bool matchesPattern(std::span<const std::int32_t> stored,
-                    const Hyperedge& pattern) {
-  if (stored.size() != pattern.vertexCount) return false;
-  for (std::size_t i = 0; i < stored.size(); ++i) {
-    const std::int32_t mine = stored[i];
-    const std::int32_t theirs = pattern.vertices[i];
-    if (mine != theirs && mine != kWildcard && theirs != kWildcard) {
-      return false;
-    }
-  }
-  return true;
-}
-
 void rankVertexOrdered(std::vector<HyperedgeView>& views) {
   const auto heavier = [](const HyperedgeView& x, const HyperedgeView& y) {
     return weighsMore(x.weight, y.weight);

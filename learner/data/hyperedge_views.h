@@ -14,10 +14,6 @@ namespace hn {
 // Number of leading slots of the pattern that are not wildcards.
 std::uint32_t concretePrefixLength(const Hyperedge& pattern);
 
-// `Hyperedge::matches` for a stored hyperedge given by its vertices.
-bool matchesPattern(std::span<const std::int32_t> stored,
-                    const Hyperedge& pattern);
-
 // Sorts views that are in vertex order into the ranking order. Equal
 // weights are already in vertex order, so a stable sort by weight alone is
 // enough, and it never has to look at the vertices.

@@ -145,6 +145,19 @@ TEST(SampleDataSet, EachImageShowsItsCaption) {
   }
 }
 
+// Each of the 8 sizes and shapes always covers the same number of pixels,
+// and no two of them the same number.
+void expectOnePixelCountPerSizeAndShape(
+    const std::map<std::string, std::set<int>>& countsBySizeAndShape) {
+  ASSERT_EQ(8u, countsBySizeAndShape.size());
+  std::set<int> distinctCounts;
+  for (const auto& [sizeAndShape, counts] : countsBySizeAndShape) {
+    EXPECT_EQ(1u, counts.size()) << sizeAndShape;
+    distinctCounts.insert(*counts.begin());
+  }
+  EXPECT_EQ(8u, distinctCounts.size()) << "two shapes drawn alike";
+}
+
 TEST(SampleDataSet, SizeAndShapeDecideThePixelCountAndPlacesVary) {
   const SampleFiles files = writeAll(200, 2);
   std::map<std::string, std::set<int>> countsBySizeAndShape;
@@ -159,13 +172,7 @@ TEST(SampleDataSet, SizeAndShapeDecideThePixelCountAndPlacesVary) {
   }
   EXPECT_GT(fewestBig, mostSmall);
   EXPECT_EQ(std::set<int>{16 * 16}, countsBySizeAndShape["big square"]);
-  ASSERT_EQ(8u, countsBySizeAndShape.size());
-  std::set<int> distinctCounts;
-  for (const auto& [sizeAndShape, counts] : countsBySizeAndShape) {
-    EXPECT_EQ(1u, counts.size()) << sizeAndShape;
-    distinctCounts.insert(*counts.begin());
-  }
-  EXPECT_EQ(8u, distinctCounts.size()) << "two shapes drawn alike";
+  expectOnePixelCountPerSizeAndShape(countsBySizeAndShape);
 
   const std::set<std::string> captions(files.captions.begin(),
                                        files.captions.end());
@@ -325,13 +332,7 @@ TEST(SampleDataSet, EachPhotoShowsItsCaptionInSixteenValues) {
     countsBySizeAndShape[words[1] + " " + words[3]].insert(pixels);
   }
   EXPECT_EQ(2u, tones.size());
-  ASSERT_EQ(8u, countsBySizeAndShape.size());
-  std::set<int> distinctCounts;
-  for (const auto& [sizeAndShape, counts] : countsBySizeAndShape) {
-    EXPECT_EQ(1u, counts.size()) << sizeAndShape;
-    distinctCounts.insert(*counts.begin());
-  }
-  EXPECT_EQ(8u, distinctCounts.size()) << "two shapes drawn alike";
+  expectOnePixelCountPerSizeAndShape(countsBySizeAndShape);
 }
 
 // The share of positions at which one image holds the same value as the
