@@ -22,8 +22,10 @@ namespace hn {
 namespace {
 
 // Enough pairs per batch to keep every thread busy, few enough that the
-// batch's output is small.
+// batch's output is small; fewer where results are large, so that a batch's
+// results take about `kBatchBytes` (see `nextBatchPairs`).
 constexpr std::size_t kBatchPairs = 1024;
+constexpr std::size_t kBatchBytes = std::size_t{64} << 20;
 
 // Images handed to the engine at once, which it may match together.
 constexpr std::size_t kImagesPerCall = 64;
@@ -160,6 +162,11 @@ struct Batch {
   // or a result kept from an earlier batch.
   std::vector<std::size_t> sameAs;
   std::vector<std::shared_ptr<const Result>> kept;
+  // What the results generated for the batch take, as `Result::bytes`
+  // counts it.
+  std::size_t bytes = 0;
+
+  std::size_t size() const { return sameAs.size(); }
 
   const Result& resultOf(std::size_t i) const {
     return kept[i] != nullptr ? *kept[i] : results[sameAs[i]];
@@ -201,9 +208,26 @@ void generateBatch(Batch<Result>& batch, std::size_t count, unsigned threads,
     generate(std::span<const std::size_t>(pairs),
              std::span<Result* const>(slots));
   });
+  batch.bytes = 0;
   for (const std::size_t i : distinct) {
+    batch.bytes += batch.results[i].bytes();
     shared.keep(batch.first + i, batch.first + count, batch.results[i]);
   }
+}
+
+// The pairs of the batch after `done`: as many as the results of `done`
+// suggest fit in `kBatchBytes`, at most twice as many as `done` had, and
+// no fewer than `leastPairs`. A run whose results are large (long
+// captions give thousands of fragments an image) keeps a few of them at
+// once instead of two full batches; the first batch is of `leastPairs`.
+template <typename Result>
+std::size_t nextBatchPairs(const Batch<Result>& done, std::size_t leastPairs) {
+  const std::size_t bytesPerPair = std::max<std::size_t>(
+      done.bytes / std::max<std::size_t>(done.size(), 1), 1);
+  const std::size_t fitting = kBatchBytes / bytesPerPair;
+  const std::size_t most =
+      std::max(std::min(kBatchPairs, 2 * done.size()), leastPairs);
+  return std::clamp(fitting, leastPairs, most);
 }
 
 // Generates the pairs a batch at a time and calls `write(pair, slot)` for
@@ -216,22 +240,23 @@ void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
                const Generate& generate, const Write& write) {
   Batch<Result> batches[2];
   KeptResults<Result> shared(share, pairs);
-  const auto countFrom = [pairs](std::size_t first) {
-    return std::min(kBatchPairs, pairs - first);
-  };
+  const std::size_t leastPairs =
+      std::min(kBatchPairs, pairsPerCall * std::max(threads, 1u));
   if (pairs > 0) {
-    generateBatch(batches[0], countFrom(0), threads, shared, pairsPerCall,
-                  generate);
+    generateBatch(batches[0], std::min(leastPairs, pairs), threads, shared,
+                  pairsPerCall, generate);
   }
-  for (std::size_t first = 0, slot = 0; first < pairs && out;
-       first += kBatchPairs, slot ^= 1) {
-    const std::size_t next = first + kBatchPairs;
+  for (std::size_t first = 0, slot = 0; first < pairs && out; slot ^= 1) {
+    const Batch<Result>& batch = batches[slot];
+    const std::size_t next = first + batch.size();
     std::future<void> nextBatch;
     if (next < pairs) {
       Batch<Result>& following = batches[slot ^ 1];
       following.first = next;
-      const auto generateNext = [&, next] {
-        generateBatch(following, countFrom(next), threads, shared, pairsPerCall,
+      const std::size_t count =
+          std::min(nextBatchPairs(batch, leastPairs), pairs - next);
+      const auto generateNext = [&, count] {
+        generateBatch(following, count, threads, shared, pairsPerCall,
                       generate);
       };
       // A thread that cannot be started leaves the next batch to this one.
@@ -241,12 +266,12 @@ void inBatches(const std::ostream& out, std::size_t pairs, unsigned threads,
         generateNext();
       }
     }
-    const Batch<Result>& batch = batches[slot];
-    for (std::size_t i = 0; i < batch.sameAs.size(); ++i) {
+    for (std::size_t i = 0; i < batch.size(); ++i) {
       write(first + i, batch.resultOf(i));
       shared.written(first + i);
     }
     if (nextBatch.valid()) nextBatch.get();
+    first = next;
   }
 }
 
