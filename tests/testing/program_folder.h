@@ -36,8 +36,14 @@ inline void writeFile(const fs::path& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
 }
 
+// How long a run may take before it is taken for hung and killed: far
+// beyond the slowest run of the tests, which under the sanitizers on a
+// busy machine takes over a minute.
+inline const std::string kRunSeconds = "600";
+
 struct ProgramResult {
-  // The exit status, or -1 when the program did not exit by itself.
+  // The exit status, or -1 when the program did not exit by itself (it
+  // was killed after `kRunSeconds`).
   int status;
   std::string out;
   std::string err;
@@ -109,9 +115,9 @@ class ProgramFolder {
                                      int blocks) const {
     const std::string command =
         "cd '" + work().string() + "' && { trap '' XFSZ; ulimit -f " +
-        std::to_string(blocks) + " && timeout -s KILL 60 '" + program_ + "' " +
-        arguments + " 2>'" + (root_ / "err").string() + "'; echo $? >'" +
-        (root_ / "status").string() + "'; } | cat >'" +
+        std::to_string(blocks) + " && timeout -s KILL " + kRunSeconds + " '" +
+        program_ + "' " + arguments + " 2>'" + (root_ / "err").string() +
+        "'; echo $? >'" + (root_ / "status").string() + "'; } | cat >'" +
         (root_ / "out").string() + "'";
     if (std::system(command.c_str()) == -1) return {-1, "", ""};
     const int status = std::stoi(readFile(root_ / "status"));
@@ -155,10 +161,10 @@ class ProgramFolder {
   ProgramResult runRedirected(const std::string& arguments,
                               const std::string& shellPrefix,
                               const std::string& output) const {
-    const std::string command = "cd '" + work().string() + "' && " +
-                                shellPrefix + "timeout -s KILL 60 '" +
-                                program_ + "' " + arguments + " " + output +
-                                " 2> '" + (root_ / "err").string() + "'";
+    const std::string command =
+        "cd '" + work().string() + "' && " + shellPrefix + "timeout -s KILL " +
+        kRunSeconds + " '" + program_ + "' " + arguments + " " + output +
+        " 2> '" + (root_ / "err").string() + "'";
     const int status = std::system(command.c_str());
     const int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     // timeout reports a killed program as 128 + 9.

@@ -25,6 +25,15 @@ struct RunRecord {
   bool operator==(const RunRecord&) const = default;
 };
 
+// What a failed comparison shows: the status (-1 for a run killed as hung)
+// and the size of everything else.
+void PrintTo(const RunRecord& record, std::ostream* out) {
+  *out << "status " << record.status << ", standard output "
+       << record.out.size() << " bytes, standard error " << record.err.size()
+       << ", result.txt " << record.log.size() << ", output file "
+       << record.output.size();
+}
+
 class Scenario {
  public:
   // `rounded`: a weight-update parameter whose sums round (0.1, 0.3, 0.7,
